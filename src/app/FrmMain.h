@@ -1,0 +1,198 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/Services.h"
+#include "hotkeys/HotkeyData.h"
+#include "macros/RecordedMacro.h"
+#include "ui/WidgetFactory.h"
+
+// The main window: every control and every piece of the clicker's state. Its methods are
+// spread over the subsystem folders (click run in clicker/, hotkeys in hotkeys/, ...).
+class TFrmMain {
+ public:
+  explicit TFrmMain(app::Services& services);
+  ~TFrmMain();
+  TFrmMain(const TFrmMain&) = delete;
+  TFrmMain& operator=(const TFrmMain&) = delete;
+
+  // The process-wide main window reference, through which the mouse hook reaches the
+  // window: set at the end of creation, cleared first thing in destruction.
+  static TFrmMain* Instance();
+
+  // ---- the window and its controls (declaration order is creation order) ----
+  ui::Window Form;
+  ui::Button btnStart;
+  ui::Button btnStop;
+  ui::GroupBox GroupBox1;
+  ui::RadioGroup targetGroup;
+  ui::RadioButton rbCurrentCursorPosition;
+  ui::RadioButton rbCoordinates;
+  ui::SpinEdit edtCoordX;
+  ui::Label Label3;
+  ui::SpinEdit edtCoordY;
+  ui::RadioButton rbMacros;
+  ui::Button btnCreateMacros;
+  ui::Button bRemove;
+  ui::Button bRename;
+  ui::ListBox lbMacroses;
+  ui::GroupBox grpInterval;
+  ui::Label lblH;
+  ui::SpinEdit seHours;
+  ui::Label lblM;
+  ui::SpinEdit seMinutes;
+  ui::Label lblS;
+  ui::SpinEdit seSeconds;
+  ui::Label lblMS;
+  ui::SpinEdit seMillis;
+  ui::CheckBox chkJitter;
+  ui::SpinEdit seJitterMs;
+  ui::GroupBox grpClickType;
+  ui::ComboBox cbButton;
+  ui::ComboBox cbClickType;
+  ui::Label lblHold;
+  ui::SpinEdit seHoldMs;
+  ui::GroupBox grpDelay;
+  ui::Label lblDelayMs;
+  ui::SpinEdit seStartDelaySS;
+  ui::GroupBox grpClicks;
+  ui::RadioGroup repeatGroup;
+  ui::RadioButton rbUntilStopped;
+  ui::RadioButton rbRepeatCount;
+  ui::SpinEdit seRepeat;
+  ui::GroupBox grpSafety;
+  ui::CheckBox chkMinimizeToTrayOnStart;
+  ui::CheckBox chkTopMost;
+  ui::Label lblHotkeys;
+  ui::Button btnLang;
+  ui::Button Button1;
+  ui::Panel Panel1;
+  ui::Label Label1;
+  ui::Label Label2;
+  ui::Timer TimerClick;
+  ui::Timer TimerDelay;
+  ui::TrayIcon TrayIcon1;
+  ui::PopupMenu PopupMenuLang;
+
+  // ---- start-up and main window ----
+  void FormCreate();
+  void FormDestroy();
+  void FormCloseQuery();
+  void rbCurrentCursorPositionClick();
+  void rbCoordinatesClick();
+  void chkJitterClick();
+  void cbClickTypeChange();
+  void rbUntilStoppedClick();
+  void rbRepeatCountClick();
+  void EnterRecUi(const std::string& AText);
+  void SetRecUiText(const std::string& AText);
+  void LeaveRecUi();
+  void HideToTray();
+  void ShowFromTray();
+  void SetStatus(const std::string& text) { Label1.SetCaption(text); }
+
+  // ---- window options, tray, about ----
+  void chkTopMostClick();
+  void chkMinimizeToTrayOnStartClick();
+  void TrayIcon1Click();
+  void Button1Click();
+  void Label2Click();
+  void Label2MouseEnter();
+  void Label2MouseLeave();
+  std::string AboutText() const;
+
+  // ---- click run ----
+  void StartRun();
+  void StopRun(const std::string& AMessage);
+  int GetIntervalMs() const;
+  void ScheduleNextClick();
+  void btnStartClick();
+  void btnStopClick();
+  void TimerDelayTimer();
+  void TimerClickTimer();
+
+  // ---- mouse input synthesis ----
+  void MoveMouseTo(int AX, int AY);
+  void SendMouseDown(int AButton);
+  void SendMouseUp(int AButton);
+  void SendClick(int AButton);
+  void SendDoubleClick(int AButton);
+  ui::Point GetTargetPoint();
+  void PerformClick(const ui::Point& APoint);
+
+  // ---- global hotkeys ----
+  void RegisterHotkeys();
+  void UnregisterHotkeys();
+  // WM_HOTKEY with its wParam.
+  void WndProcHotkey(int id);
+  std::string HotkeyText(const THotkeyData& hk);
+  std::string HotkeyCaption();
+
+  // ---- macro recorder ----
+  void btnCreateMacrosClick();
+  void BeginRecordingCountdown();
+  void CountdownTimerTimer();
+  void StartRecording();
+  void InstallMouseHook();
+  void RemoveMouseHook();
+  void RecordMouseEvent(TMacroEventKind AKind, int AX, int AY, int AButton);
+  void StopRecording(const std::string& AReason);
+  // The low-level hook's procedure body for this window.
+  void HookEvent(int nCode, std::uint32_t message, int x, int y);
+
+  // ---- macro playback ----
+  void StartMacroPlayback();
+  void PlayMacro();
+
+  // ---- macro library ----
+  void FillMacroList();
+  void RefreshMacroListBox();
+  MacroPtr GetSelectedMacro() const;
+  void bRenameClick();
+  void bRemoveClick();
+  void rbMacrosClick();
+
+  // ---- settings ----
+  void LoadSettings();
+  void SaveSettings();
+  int GetTargetMode() const;
+
+  // ---- interface language ----
+  void UpdateLanguageMenu();
+  void TranslateInterface();
+  void btnLangClick();
+  void MItemClick(int index);
+
+  // ---- state (public so the tests can look; only the window's methods change it) ----
+  bool FRunning = false;
+  std::uint64_t FClicksDone = 0;
+  int FStartHotkeyID = 0, FStpHotkeyID = 0, FStartMacrosHotkeyID = 0;
+  THotkeyData FStartHK, FStpHK, FStartMacrosHK;
+  std::vector<MacroPtr> FMacros;
+  bool FMouseHook = false;
+  bool FRecording = false, FWaitingForRecordStart = false;
+  std::uint32_t FRecordingStartTick = 0, FLastRecordTick = 0;
+  std::vector<TMacroMouseEvent> FRecordedEvents;
+  std::unique_ptr<ui::Timer> FCountdownTimer;
+  int FCountdownValue = 0;
+  bool FStopPlaybackRequested = false;
+  int FPendingSelectedMacroIndex = -1;
+  bool FHiddenForMacroPlayback = false;
+  ui::Point FLastRecordedPoint;
+  bool FHasLastRecordedPoint = false;
+  ui::Rect FRecUiSavedBounds;
+  std::string FRecUiSavedCaption;
+  bool FRecUiSavedTopMost = false;
+  bool FRecUiActive = false;
+
+  app::Services& Svc() { return svc_; }
+
+ private:
+  void ApplyTargetMode(int mode);
+  app::Services& svc_;
+  std::mt19937 jitterRng_;
+};

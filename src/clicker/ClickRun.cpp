@@ -1,0 +1,94 @@
+#include <cstdint>
+
+#include "app/FrmMain.h"
+#include "i18n/Format.h"
+#include "i18n/Translation.h"
+
+int TFrmMain::GetIntervalMs() const {
+  // With every field in range the sum fits in 32 bits (at most 86399999).
+  const std::int32_t interval = seHours.Value() * 3600000 + seMinutes.Value() * 60000 +
+                                seSeconds.Value() * 1000 + seMillis.Value();
+  return interval == 0 ? 1 : interval;
+}
+
+void TFrmMain::ScheduleNextClick() {
+  int interval = GetIntervalMs();
+  const int amplitude = chkJitter.Checked() ? seJitterMs.Value() : 0;
+  std::uniform_int_distribution<int> draw(-1, 1);
+  interval += amplitude * draw(jitterRng_);
+  if (interval < 1) interval = 1;
+  TimerClick.SetInterval(static_cast<unsigned>(interval));
+  TimerClick.SetEnabled(true);
+}
+
+void TFrmMain::StartRun() {
+  if (FRunning || FRecording || FWaitingForRecordStart) return;
+  if (rbMacros.Checked() && !GetSelectedMacro()) {
+    svc_.dialogs.MessageBox(ui::MsgKind::Information,
+                            TranslateText("Please select a macro to play back."), ui::MsgButtons::Ok);
+    return;
+  }
+  btnStart.SetEnabled(false);
+  btnStop.SetEnabled(true);
+  SetStatus(TranslateText("Started"));
+  FClicksDone = 0;
+  FRunning = true;
+  FStopPlaybackRequested = false;
+  if (chkMinimizeToTrayOnStart.Checked())
+    HideToTray();
+  else
+    EnterRecUi(i18n::FormatText(TranslateText("Running... Press %s to stop"), {HotkeyText(FStpHK)}));
+  if (seStartDelaySS.Value() > 0) {
+    TimerDelay.SetInterval(static_cast<unsigned>(seStartDelaySS.Value()) * 1000u);
+    TimerDelay.SetEnabled(true);
+  } else if (rbMacros.Checked()) {
+    StartMacroPlayback();
+  } else {
+    ScheduleNextClick();
+  }
+}
+
+void TFrmMain::TimerDelayTimer() {
+  TimerDelay.SetEnabled(false);
+  if (!chkMinimizeToTrayOnStart.Checked())
+    EnterRecUi(i18n::FormatText(TranslateText("Running... Press %s to stop"), {HotkeyText(FStpHK)}));
+  if (rbMacros.Checked())
+    StartMacroPlayback();
+  else
+    ScheduleNextClick();
+}
+
+void TFrmMain::TimerClickTimer() {
+  if (!FRunning) return;
+  if (rbRepeatCount.Checked() && FClicksDone >= static_cast<std::uint64_t>(seRepeat.Value())) {
+    StopRun(TranslateText("Completed repeat count. Clicks done: ") + std::to_string(FClicksDone));
+    return;
+  }
+  const ui::Point point = GetTargetPoint();
+  PerformClick(point);
+  ++FClicksDone;
+  ScheduleNextClick();
+}
+
+void TFrmMain::StopRun(const std::string& AMessage) {
+  if (!FRunning) return;
+  btnStart.SetEnabled(true);
+  btnStop.SetEnabled(false);
+  FRunning = false;
+  FStopPlaybackRequested = true;
+  TimerClick.SetEnabled(false);
+  TimerDelay.SetEnabled(false);
+  SetStatus(AMessage);
+  if (FRecUiActive && !FRecording && !FWaitingForRecordStart) LeaveRecUi();
+  FHiddenForMacroPlayback = false;
+  if (!Form.Visible()) ShowFromTray();
+}
+
+void TFrmMain::btnStartClick() { StartRun(); }
+
+void TFrmMain::btnStopClick() {
+  if (rbMacros.Checked())
+    StopRun(TranslateText("Stopped by button. Runs done: ") + std::to_string(FClicksDone));
+  else
+    StopRun(TranslateText("Stopped by button. Clicks done: ") + std::to_string(FClicksDone));
+}

@@ -1,0 +1,110 @@
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace platform::files {
+namespace {
+
+// std::filesystem takes char strings in the ANSI code page on Windows: go through char8_t.
+fs::path ToPath(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string FromPath(const fs::path& p) {
+  std::u8string s = p.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+bool EndsWithIgnoreCase(const std::string& s, const std::string& tail) {
+  if (s.size() < tail.size()) return false;
+  return std::equal(tail.rbegin(), tail.rend(), s.rbegin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  });
+}
+
+}  // namespace
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+  std::ifstream in(ToPath(path), std::ios::binary);
+  if (!in) return false;
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return false;
+  bytes = std::move(data);
+  return true;
+}
+
+void WriteAllReplacing(const std::string& path, const std::string& bytes) {
+  const fs::path target = ToPath(path);
+  fs::path temp = target;
+  temp += u8".tmp~";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ignore;
+      fs::remove(temp, ignore);
+      throw std::runtime_error("Cannot write file \"" + path + "\". " + std::strerror(errno));
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) {
+    std::error_code ignore;
+    fs::remove(temp, ignore);
+    throw std::runtime_error("Cannot write file \"" + path + "\". " + ec.message());
+  }
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(ToPath(path), ec);
+}
+
+bool DirectoryExists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(ToPath(path), ec);
+}
+
+bool ForceDirectories(const std::string& path) {
+  std::error_code ec;
+  const fs::path p = ToPath(path);
+  if (fs::is_directory(p, ec)) return true;
+  fs::create_directories(p, ec);
+  return fs::is_directory(p, ec);
+}
+
+void DeleteFile(const std::string& path) {
+  std::error_code ec;
+  if (!fs::remove(ToPath(path), ec) || ec)
+    throw std::runtime_error("Cannot delete file \"" + path + "\". " +
+                             (ec ? ec.message() : std::string("The file does not exist.")));
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, const std::string& extension) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  fs::directory_iterator it(ToPath(folder), ec);
+  if (ec) throw std::runtime_error("Cannot list the folder \"" + folder + "\". " + ec.message());
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::error_code typeEc;
+    if (!it->is_regular_file(typeEc)) continue;
+    std::string name = FromPath(it->path().filename());
+    if (EndsWithIgnoreCase(name, extension)) names.push_back(name);
+  }
+  return names;
+}
+
+}  // namespace platform::files

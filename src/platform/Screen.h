@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/Geometry.h"
+
+namespace platform {
+
+// Physical pixels of the virtual desktop (origin at the primary monitor's top-left).
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  // False when the position cannot be read.
+  virtual bool CursorPos(ui::Point& p) = 0;
+  // Bounding rectangle of all monitors.
+  virtual ui::Rect VirtualDesktop() = 0;
+  // The desktop minus the taskbar / panels.
+  virtual ui::Rect WorkArea() = 0;
+};
+
+}  // namespace platform

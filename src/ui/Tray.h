@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Geometry.h"
+
+namespace ui {
+
+class WidgetFactory;
+
+class TrayIconPeer {
+ public:
+  virtual ~TrayIconPeer() = default;
+  virtual void setHint(const std::string& text) = 0;
+  virtual void setVisible(bool on) = 0;
+  // False where the desktop has no notification area at all.
+  virtual bool available() const = 0;
+};
+
+// The program's icon in the notification area; click handler only, no menu.
+class TrayIcon {
+ public:
+  explicit TrayIcon(WidgetFactory& factory);
+  ~TrayIcon();
+  void SetHint(const std::string& text);
+  const std::string& Hint() const { return hint_; }
+  void SetVisible(bool on);
+  bool Visible() const { return visible_; }
+  bool Available() const { return peer_->available(); }
+  std::function<void()> OnClick;
+  void UserClicked();
+
+ private:
+  std::unique_ptr<TrayIconPeer> peer_;
+  std::string hint_;
+  bool visible_ = false;
+};
+
+struct MenuItem {
+  std::string caption;
+  int tag = 0;
+  bool checked = false;
+};
+
+class PopupMenuPeer {
+ public:
+  virtual ~PopupMenuPeer() = default;
+  virtual void setItems(const std::vector<MenuItem>& items) = 0;
+  // Open at a screen point (physical pixels); returns at once or when the menu closes.
+  virtual void popup(Point screen) = 0;
+};
+
+// Entry captions are shown as they are: no access keys are added.
+class PopupMenu {
+ public:
+  explicit PopupMenu(WidgetFactory& factory);
+  ~PopupMenu();
+  const std::vector<MenuItem>& Items() const { return items_; }
+  void Add(const MenuItem& item);
+  void SetChecked(int index, bool on);
+  void Popup(Point screen) { peer_->popup(screen); }
+  // Runs with the index of the chosen entry.
+  std::function<void(int index)> OnItemClick;
+  void UserChose(int index);
+
+ private:
+  std::unique_ptr<PopupMenuPeer> peer_;
+  std::vector<MenuItem> items_;
+};
+
+}  // namespace ui

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ui/Container.h"
+
+namespace ui {
+
+class WindowPeer : public virtual ControlPeer {
+ public:
+  // Outer bounds in physical screen pixels.
+  virtual Rect bounds() const = 0;
+  virtual void setBounds(Rect r) = 0;
+  // In or out of the top-most band, without moving or sizing the window.
+  virtual void setTopMost(bool on) = 0;
+  virtual void bringToFront() = 0;
+  // Restore the application when it is minimised.
+  virtual void restore() = 0;
+  virtual void repaint() = 0;
+  // Caption bar and sizing-frame heights of this window, in physical pixels.
+  virtual int captionHeight() const = 0;
+  virtual int frameHeight() const = 0;
+  // Modal windows: run a nested loop until close(); close() of a modeless window closes it.
+  virtual void showModal() = 0;
+  virtual void close() = 0;
+};
+
+struct WindowSpec {
+  int clientWidth = 0;   // 96-DPI pixels
+  int clientHeight = 0;  // 96-DPI pixels
+  bool mainWindow = false;
+};
+
+class Window : public Container {
+ public:
+  Window(WidgetFactory& factory, const WindowSpec& spec);
+  Rect Bounds() const { return peer_->bounds(); }
+  void SetBounds(Rect r) { peer_->setBounds(r); }
+  bool TopMost() const { return topMost_; }
+  void SetTopMost(bool on);
+  void Show();
+  void Hide() { SetVisible(false); }
+  void BringToFront() { peer_->bringToFront(); }
+  void Restore() { peer_->restore(); }
+  void Repaint() { peer_->repaint(); }
+  int CaptionHeight() const { return peer_->captionHeight(); }
+  int FrameHeight() const { return peer_->frameHeight(); }
+  void ShowModal() { peer_->showModal(); }
+  void Close() { peer_->close(); }
+
+  // Closing never asks to be refused in this program: OnCloseQuery runs, then OnClose.
+  std::function<void()> OnCloseQuery;
+  std::function<void()> OnClose;
+  std::function<void()> OnShow;
+  // The user closes the window (close box, Alt+F4, the window manager).
+  void UserClosing();
+  // A modal window is about to be shown.
+  void UserShowing();
+
+ private:
+  WindowPeer* peer_;
+  bool topMost_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,166 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeClock.h"
+#include "ui/WidgetFactory.h"
+
+namespace fakes {
+
+// Peers that only store what they were told to show.
+struct FakeControlPeer : virtual ui::ControlPeer {
+  bool enabled = true, visible = true;
+  std::string caption;
+  ui::Rect place;
+  void setEnabled(bool on) override { enabled = on; }
+  void setVisible(bool on) override { visible = on; }
+  void setCaption(const std::string& t) override { caption = t; }
+  ui::Point clientToScreen(ui::Point p) const override { return {place.left + p.x, place.top + p.y}; }
+  int height() const override { return place.height; }
+};
+
+struct FakeWindowPeer : ui::WindowPeer, FakeControlPeer {
+  ui::Rect outer{100, 100, 585, 624};
+  bool topMost = false;
+  int bringToFrontCount = 0, restoreCount = 0, repaintCount = 0;
+  int caption = 23, frame = 4;
+  bool modalOpen = false;
+  std::function<void()> onShowModal;  // what the "user" does while a modal window is open
+  ui::Rect bounds() const override { return outer; }
+  void setBounds(ui::Rect r) override { outer = r; }
+  void setTopMost(bool on) override { topMost = on; }
+  void bringToFront() override { ++bringToFrontCount; }
+  void restore() override { ++restoreCount; }
+  void repaint() override { ++repaintCount; }
+  int captionHeight() const override { return caption; }
+  int frameHeight() const override { return frame; }
+  void showModal() override {
+    modalOpen = true;
+    if (onShowModal) onShowModal();
+    modalOpen = false;
+  }
+  void close() override { modalOpen = false; }
+};
+
+struct FakeButtonPeer : ui::ButtonPeer, FakeControlPeer {
+  std::string image;
+  void setImage(const std::string& n) override { image = n; }
+};
+struct FakeCheckPeer : ui::CheckPeer, FakeControlPeer {
+  bool checked = false;
+  void setChecked(bool on) override { checked = on; }
+};
+struct FakeSpinPeer : ui::SpinEditPeer, FakeControlPeer {
+  std::string text;
+  int min = 0, max = 0;
+  void setText(const std::string& t) override { text = t; }
+  void setRange(int a, int b) override { min = a; max = b; }
+};
+struct FakeListPeer : ui::ListPeer, FakeControlPeer {
+  std::vector<std::string> items;
+  int index = -1;
+  void setItems(const std::vector<std::string>& i) override { items = i; }
+  void setItemIndex(int i) override { index = i; }
+};
+struct FakeLabelPeer : ui::LabelPeer, FakeControlPeer {
+  bool underline = false;
+  std::uint32_t link = 0;
+  void setUnderline(bool on) override { underline = on; }
+  void setLinkStyle(std::uint32_t rgb) override { link = rgb; }
+  void setLayout(bool, bool) override {}
+};
+struct FakeProgressPeer : ui::ProgressBarPeer, FakeControlPeer {
+  int position = 0, repaints = 0;
+  void setPosition(int p) override { position = p; }
+  void repaint() override { ++repaints; }
+};
+struct FakeTrayPeer : ui::TrayIconPeer {
+  std::string hint;
+  bool visible = false;
+  void setHint(const std::string& t) override { hint = t; }
+  void setVisible(bool on) override { visible = on; }
+  bool available() const override { return true; }
+};
+struct FakeMenuPeer : ui::PopupMenuPeer {
+  std::vector<ui::MenuItem> items;
+  std::vector<ui::Point> popups;
+  void setItems(const std::vector<ui::MenuItem>& i) override { items = i; }
+  void popup(ui::Point p) override { popups.push_back(p); }
+};
+
+class FakeWidgetFactory : public ui::WidgetFactory {
+ public:
+  explicit FakeWidgetFactory(FakeClock& clock) : clock_(clock) {}
+  // The peer behind a control, to look at what it shows.
+  template <typename PeerT = FakeControlPeer>
+  PeerT& PeerOf(const ui::Control& c) {
+    return dynamic_cast<PeerT&>(c.Peer());
+  }
+  FakeWindowPeer* lastWindow = nullptr;
+  FakeTrayPeer* tray = nullptr;
+  FakeMenuPeer* menu = nullptr;
+
+  std::unique_ptr<ui::WindowPeer> CreateWindow(ui::Window&, const ui::WindowSpec&) override {
+    auto p = std::make_unique<FakeWindowPeer>();
+    lastWindow = p.get();
+    return p;
+  }
+  std::unique_ptr<ui::ControlPeer> CreateGroupBox(ui::GroupBox&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeControlPeer>(r);
+  }
+  std::unique_ptr<ui::ControlPeer> CreatePanel(ui::Panel&, ui::Container&, int h) override {
+    return Placed<FakeControlPeer>({0, 0, 0, h});
+  }
+  std::unique_ptr<ui::ButtonPeer> CreateButton(ui::Button&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeButtonPeer>(r);
+  }
+  std::unique_ptr<ui::CheckPeer> CreateCheckBox(ui::CheckBox&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeCheckPeer>(r);
+  }
+  std::unique_ptr<ui::CheckPeer> CreateRadioButton(ui::RadioButton&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeCheckPeer>(r);
+  }
+  std::unique_ptr<ui::SpinEditPeer> CreateSpinEdit(ui::SpinEdit&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeSpinPeer>(r);
+  }
+  std::unique_ptr<ui::ListPeer> CreateComboBox(ui::ComboBox&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeListPeer>(r);
+  }
+  std::unique_ptr<ui::ListPeer> CreateListBox(ui::ListBox&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeListPeer>(r);
+  }
+  std::unique_ptr<ui::LabelPeer> CreateLabel(ui::Label&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeLabelPeer>(r);
+  }
+  std::unique_ptr<ui::ProgressBarPeer> CreateProgressBar(ui::ProgressBar&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeProgressPeer>(r);
+  }
+  std::unique_ptr<ui::ControlPeer> CreateImage(ui::Image&, ui::Container&, ui::Rect r) override {
+    return Placed<FakeControlPeer>(r);
+  }
+  std::unique_ptr<ui::TimerPeer> CreateTimer(ui::Timer& owner) override { return clock_.MakeTimerPeer(owner); }
+  std::unique_ptr<ui::TrayIconPeer> CreateTrayIcon(ui::TrayIcon&) override {
+    auto p = std::make_unique<FakeTrayPeer>();
+    tray = p.get();
+    return p;
+  }
+  std::unique_ptr<ui::PopupMenuPeer> CreatePopupMenu(ui::PopupMenu&) override {
+    auto p = std::make_unique<FakeMenuPeer>();
+    menu = p.get();
+    return p;
+  }
+
+ private:
+  template <typename T>
+  std::unique_ptr<T> Placed(ui::Rect r) {
+    auto p = std::make_unique<T>();
+    p->place = r;
+    return p;
+  }
+  FakeClock& clock_;
+};
+
+}  // namespace fakes
