@@ -25,7 +25,7 @@ std::string FixedKeyName(std::uint32_t key) {
   }
   if (key >= 0x30 && key <= 0x39) return std::string(1, static_cast<char>(key));
   if (key >= 0x41 && key <= 0x5A) return std::string(1, static_cast<char>(key));
-  if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x6F);
+  if (key >= 0x70 && key <= 0x87) return std::string("F").append(std::to_string(key - 0x6F));
   return {};
 }
 
@@ -40,10 +40,11 @@ std::string HotkeyToText(std::uint32_t Vk, std::uint32_t Modifiers,
   }
   if (name.empty()) return prefix;
   std::string text = prefix;
-  if (Modifiers & kModShift) text += "Shift+";
-  if (Modifiers & kModControl) text += "Ctrl+";
-  if (Modifiers & kModAlt) text += "Alt+";
-  return text + name;
+  if (Modifiers & kModShift) text.append("Shift+");
+  if (Modifiers & kModControl) text.append("Ctrl+");
+  if (Modifiers & kModAlt) text.append("Alt+");
+  text.append(name);
+  return text;
 }
 
 }  // namespace hotkeys
