@@ -24,6 +24,9 @@ class Environment {
   virtual ~Environment() = default;
   // Empty when not set.
   virtual std::string GetVariable(const std::string& name) = 0;
+  // The per-user configuration base used when APPDATA is not set: XDG_CONFIG_HOME or
+  // ~/.config on Linux; empty on Windows, where the executable's folder is the fallback.
+  virtual std::string UserConfigFolder() = 0;
   // Folder that holds the running executable (no trailing separator).
   virtual std::string ExecutableFolder() = 0;
   // The user's temporary folder, long form, ending with a separator.

@@ -154,6 +154,8 @@ class FakeEnvironment : public platform::Environment {
     auto it = vars.find(n);
     return it == vars.end() ? std::string() : it->second;
   }
+  std::string configFolder;
+  std::string UserConfigFolder() override { return configFolder; }
   std::string ExecutableFolder() override { return exeFolder; }
   std::string TempFolder() override { return temp; }
   std::uint16_t SystemDefaultUILanguage() override { return langId; }
