@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing both editions need.
+# Only what is missing is installed, so a second run costs a second.
+set -euo pipefail
+
+packages=(
+  # toolchains and test framework
+  cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix
+  # Linux edition
+  qt6-base-dev libx11-dev libxtst-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
+  # running and testing under X and Wine
+  xvfb xauth x11-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
+  # test servers and tools
+  python3 openssl ca-certificates librsvg2-bin
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "Installing: ${missing[*]}"
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

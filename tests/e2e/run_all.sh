@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs every end-to-end script (Linux under Xvfb, Windows under Wine + Xvfb, the HTTP
+# clients, the benchmark smoke check) one after the other, and sums them up.
+# Each script starts and stops its own Xvfb, window manager, Wine server and servers.
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+
+scripts=()
+for s in tests/e2e/linux_*.sh tests/e2e/windows_*.sh tests/http/run_*.sh bench/smoke.sh; do
+  [ -f "$s" ] && scripts+=("$s")
+done
+
+passed=0
+failed=0
+failures=()
+for s in "${scripts[@]}"; do
+  echo "---- $s"
+  start=$(date +%s)
+  if timeout 900 bash "$s"; then
+    passed=$((passed + 1))
+    echo "---- PASS $s ($(( $(date +%s) - start )) s)"
+  else
+    failed=$((failed + 1))
+    failures+=("$s")
+    echo "---- FAIL $s ($(( $(date +%s) - start )) s)"
+  fi
+done
+
+for f in "${failures[@]}"; do echo "failed: $f"; done
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
