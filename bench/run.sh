@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# One command, one table: click rate and interval error of QEL Auto Clicker (Linux edition)
+# beside `xdotool click --repeat N --delay D` and a bare XTest loop, all measured in the same
+# run by one X client (press_counter) that stamps the presses the X server delivers.
+#
+# usage: bench/run.sh [BUILD_DIR] [--quick]
+# Writes bench/out/*.txt and prints a Markdown table; --quick shortens every series.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=${1:-$root/build/linux}
+quick=0
+[ "${2:-}" = "--quick" ] && quick=1
+app=$build/src/linux/qel-autoclicker
+counter=$build/bench/press_counter
+loop=$build/bench/xtest_loop
+out=$here/out
+mkdir -p "$out"
+for f in "$app" "$counter" "$loop"; do [ -x "$f" ] || { echo "missing $f (build the linux preset first)"; exit 2; }; done
+
+display=:77
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb $display -noreset -screen 0 1280x800x24 >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Counts presses while "$@" runs; the log goes to $1.
+measure() {
+  local log=$1; shift
+  "$counter" "$log" > "$work/counter.out" &
+  local cp=$!
+  for _ in $(seq 50); do grep -q ready "$work/counter.out" 2>/dev/null && break; sleep 0.05; done
+  "$@"
+  sleep 0.3
+  kill "$cp"; wait "$cp" || true
+}
+
+# The program: a settings file with the interval and a repeat count, then Start.
+run_program() {
+  local ms=$1 count=$2
+  local data=$work/appdata-$ms
+  mkdir -p "$data/QEL Auto Clicker"
+  printf '[Target]\r\nmode=0\r\n[Interval]\r\nh=0\r\nm=0\r\ns=0\r\nms=%s\r\n[Repeat]\r\nuntilStopped=0\r\ncount=%s\r\n' \
+    "$ms" "$count" > "$data/QEL Auto Clicker/settings.ini"
+  APPDATA=$data XDG_CONFIG_HOME=$data QEL_UPDATE_URL=http://127.0.0.1:9/ "$app" &
+  local ap=$!
+  local win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --name '^  QEL Auto Clicker 2.4$' 2>/dev/null | head -1) && [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || { echo "program window not found"; kill $ap; return 1; }
+  sleep 0.5
+  # The Start button sits at (10,14) 105x25 in the client area.
+  xdotool mousemove --window "$win" 60 26 click 1
+  sleep 0.2
+  # Ends by itself when the count is reached: the caption comes back.
+  local deadline=$(( $(date +%s) + 10 + count * (ms > 0 ? ms : 1) / 1000 * 2 ))
+  while [ "$(date +%s)" -lt $deadline ]; do
+    name=$(xdotool getwindowname "$win" 2>/dev/null || true)
+    [ "$name" = "  QEL Auto Clicker 2.4" ] && break
+    sleep 0.2
+  done
+  xdotool windowclose "$win" 2>/dev/null || kill $ap
+  wait $ap 2>/dev/null || true
+}
+
+n1=10000; n10=1000; n100=200
+[ $quick = 1 ] && { n1=2000; n10=200; n100=30; }
+
+echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) |"
+echo "|---|---|---|---|---|---|---|"
+for spec in "1 $n1" "10 $n10" "100 $n100"; do
+  set -- $spec
+  ms=$1; n=$2
+  measure "$out/program-$ms.txt" run_program "$ms" "$n"
+  python3 "$here/analyze.py" "$out/program-$ms.txt" "$ms" "QEL Auto Clicker, $ms ms" --last "$n" --errors "$out/program-$ms.err"
+  measure "$out/xdotool-$ms.txt" xdotool click --repeat "$n" --delay "$ms" 1
+  python3 "$here/analyze.py" "$out/xdotool-$ms.txt" "$ms" "xdotool --delay $ms" --errors "$out/xdotool-$ms.err"
+  measure "$out/xtest-$ms.txt" "$loop" $((ms * 1000)) "$n"
+  python3 "$here/analyze.py" "$out/xtest-$ms.txt" "$ms" "bare XTest loop, $ms ms" --errors "$out/xtest-$ms.err"
+done
