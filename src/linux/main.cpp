@@ -1,1 +1,126 @@
-int main() { return 1; }  // replaced by the composition root
+// The Linux edition's composition root: the only place that names the concrete services.
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFont>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/AppInfo.h"
+#include "app/Services.h"
+#include "app/Startup.h"
+#include "linux/CurlHttp.h"
+#include "linux/QtDialogs.h"
+#include "linux/QtStyle.h"
+#include "linux/QtTemporaryServices.h"
+#include "linux/QtWidgets.h"
+#include "linux/SessionCheck.h"
+#include "settings/ProfileFile.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+  const char byte = 1;
+  // Only async-signal-safe work here: the UI thread does the rest.
+  [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+void InstallTerminationSignals() {
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0) return;
+  struct sigaction sa{};
+  sa.sa_handler = OnTerminationSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
+void Fail(const std::string& text, bool canShowBox) {
+  std::fprintf(stderr, "%s: %s\n", app::kAppTitle, text.c_str());
+  if (canShowBox) QMessageBox::critical(nullptr, app::kAppTitle, QString::fromStdString(text));
+}
+
+void ApplyFont() {
+  QFont font(QStringLiteral("Segoe UI"), 9);
+  if (!QFontDatabase::hasFamily(QStringLiteral("Segoe UI"))) {
+    font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(9);
+  }
+  QApplication::setFont(font);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string why;
+  if (!qtui::CanReachX11Display(why)) {
+    // A message box needs some display; a Wayland-only session may still show one.
+    bool shown = false;
+    if (std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+      setenv("QT_QPA_PLATFORM", "wayland;offscreen", 1);
+      QApplication probe(argc, argv);
+      shown = QGuiApplication::platformName() == QStringLiteral("wayland");
+      Fail(why, shown);
+    }
+    if (!shown) Fail(why, false);
+    return 2;
+  }
+  // The X11 services need Qt on the same X server.
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+  InstallTerminationSignals();
+  QApplication app(argc, argv);
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    Fail("QEL Auto Clicker runs only in an X11 session; the window system here is \"" +
+             QGuiApplication::platformName().toStdString() + "\".",
+         QGuiApplication::platformName() != QStringLiteral("offscreen") &&
+             QGuiApplication::platformName() != QStringLiteral("minimal"));
+    return 2;
+  }
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setApplicationName(app::kAppTitle);
+  QApplication::setWindowIcon(QIcon(qtui::Picture("icon")));
+
+  std::string styleError;
+  if (!qtui::ApplyMidnightExpressGreen(styleError)) Fail(styleError, true);
+  ApplyFont();
+
+  settings::PortableProfileStore profile;
+  qtui::TemporaryServices sys = qtui::MakeTemporaryServices(profile);
+  qtui::QtWidgetFactory widgets;
+  qtui::QtDialogs dialogs(widgets);
+  qtui::QtMessageQueue queue;
+  auto http = MakeCurlHttpFactory();
+
+  // A session end or a termination signal closes the window the normal way, so the
+  // settings are saved as on any other close.
+  auto closeMain = [&widgets] {
+    if (widgets.MainWidget())
+      widgets.CloseMainWindow();
+    else
+      std::exit(1);
+  };
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&closeMain](QSessionManager&) { closeMain(); });
+  std::unique_ptr<QSocketNotifier> signalNotifier;
+  if (g_signalPipe[0] >= 0) {
+    signalNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &app, [&closeMain] {
+      char buf[16];
+      while (read(g_signalPipe[0], buf, sizeof buf) > 0) {
+      }
+      closeMain();
+    });
+  }
+
+  app::Services services{widgets,        dialogs,         queue,       *sys.mouse,    *sys.screen,
+                         *sys.hotkeys,   *sys.hook,       *sys.clock,  *sys.registry, *sys.env,
+                         *sys.shell,     profile,         *http};
+  return app::RunApplication(services, [&app] { app.exec(); });
+}

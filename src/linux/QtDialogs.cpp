@@ -1,0 +1,57 @@
+#include "linux/QtDialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "app/AppInfo.h"
+#include "linux/QtWidgets.h"
+
+namespace qtui {
+
+namespace {
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The core separates lines the Windows way.
+QString Lines(const std::string& s) { return Q(s).replace("\r\n", "\n"); }
+
+// The main window when it is shown, so the box is centred on it and stays above it.
+QWidget* Owner(const QtWidgetFactory& widgets) {
+  QWidget* w = widgets.MainWidget();
+  return w && w->isVisible() ? w : nullptr;
+}
+}  // namespace
+
+ui::MsgResult QtDialogs::MessageBox(ui::MsgKind kind, const std::string& text, ui::MsgButtons buttons) {
+  QMessageBox::Icon icon = QMessageBox::Information;
+  switch (kind) {
+    case ui::MsgKind::Information: icon = QMessageBox::Information; break;
+    case ui::MsgKind::Warning: icon = QMessageBox::Warning; break;
+    case ui::MsgKind::Confirmation: icon = QMessageBox::Question; break;
+    case ui::MsgKind::Error: icon = QMessageBox::Critical; break;
+  }
+  const QMessageBox::StandardButtons shown =
+      buttons == ui::MsgButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+  QMessageBox box(icon, Q(app::kAppTitle), Lines(text), shown, Owner(widgets_));
+  box.setTextFormat(Qt::PlainText);
+  if (buttons == ui::MsgButtons::YesNo) box.setEscapeButton(QMessageBox::No);
+  switch (box.exec()) {
+    case QMessageBox::Ok: return ui::MsgResult::Ok;
+    case QMessageBox::Yes: return ui::MsgResult::Yes;
+    case QMessageBox::No: return ui::MsgResult::No;
+    default: return buttons == ui::MsgButtons::Ok ? ui::MsgResult::Ok : ui::MsgResult::Cancel;
+  }
+}
+
+bool QtDialogs::InputBox(const std::string& caption, const std::string& prompt, std::string& text) {
+  bool ok = false;
+  const QString answer = QInputDialog::getText(Owner(widgets_), Q(caption), Lines(prompt),
+                                               QLineEdit::Normal, Q(text), &ok);
+  if (!ok) return false;
+  text = answer.toStdString();
+  return true;
+}
+
+void QtMessageQueue::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+}  // namespace qtui

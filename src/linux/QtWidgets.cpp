@@ -1,0 +1,661 @@
+#include "linux/QtWidgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+namespace qtui {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QWidget* ParentWidget(ui::Container& parent) {
+  auto* holder = dynamic_cast<WidgetHolder*>(&parent.Peer());
+  return holder ? holder->widget() : nullptr;
+}
+
+qreal Ratio(const QWidget* w) { return w ? w->devicePixelRatioF() : qApp->devicePixelRatio(); }
+
+int ToPhysical(int logical, qreal ratio) { return static_cast<int>(std::lround(logical * ratio)); }
+int ToLogical(int physical, qreal ratio) { return static_cast<int>(std::lround(physical / ratio)); }
+
+// The shared part of every widget peer: enabled, visible, caption, position queries. The
+// peer owns its widget; Qt's parent links only place it.
+template <typename W, typename PeerInterface>
+class WidgetPeer : public PeerInterface, public WidgetHolder {
+ public:
+  explicit WidgetPeer(W* w) : w_(w) {}
+  ~WidgetPeer() override { delete w_.data(); }
+  QWidget* widget() const override { return w_.data(); }
+
+  void setEnabled(bool on) override {
+    QSignalBlocker block(w_);
+    w_->setEnabled(on);
+  }
+  void setVisible(bool on) override { w_->setVisible(on); }
+  void setCaption(const std::string& text) override {
+    if constexpr (requires(W* x) { x->setText(QString()); }) {
+      QSignalBlocker block(w_);
+      w_->setText(Q(text));
+    }
+  }
+  ui::Point clientToScreen(ui::Point p) const override {
+    const QPoint g = w_->mapToGlobal(QPoint(p.x, p.y));
+    const qreal r = Ratio(w_);
+    return {ToPhysical(g.x(), r), ToPhysical(g.y(), r)};
+  }
+  int height() const override { return w_->height(); }
+
+ protected:
+  W* w() const { return w_.data(); }
+
+ private:
+  QPointer<W> w_;
+};
+
+template <typename W>
+W* Placed(W* w, ui::Rect place) {
+  w->setGeometry(place.left, place.top, place.width, place.height);
+  w->show();
+  return w;
+}
+
+// ---------------------------------------------------------------- window
+
+class WindowWidget : public QWidget {
+ public:
+  std::function<void()> onUserClose;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    // The program never refuses a close; the peer decides what ends with the window.
+    e->ignore();
+    if (onUserClose) onUserClose();
+  }
+};
+
+class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
+ public:
+  WindowPeer(QtWidgetFactory& factory, ui::Window& owner, const ui::WindowSpec& spec)
+      : WidgetPeer(new WindowWidget), factory_(factory), owner_(owner), main_(spec.mainWindow) {
+    w()->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                        Qt::WindowCloseButtonHint);
+    w()->setFixedSize(spec.clientWidth, spec.clientHeight);
+    w()->onUserClose = [this] { UserClose(); };
+    if (main_) factory_.SetMainWindow(w(), [this] { UserClose(); });
+  }
+  ~WindowPeer() override {
+    if (main_) factory_.SetMainWindow(nullptr, nullptr);
+    if (loop_) loop_->quit();
+  }
+
+  void setCaption(const std::string& text) override { w()->setWindowTitle(Q(text)); }
+
+  void setVisible(bool on) override {
+    if (on && !placed_) {
+      placed_ = true;
+      Centre();
+    }
+    w()->setVisible(on);
+  }
+
+  ui::Rect bounds() const override {
+    const QRect f = w()->frameGeometry();
+    const qreal r = Ratio(w());
+    return {ToPhysical(f.x(), r), ToPhysical(f.y(), r), ToPhysical(f.width(), r),
+            ToPhysical(f.height(), r)};
+  }
+
+  void setBounds(ui::Rect b) override {
+    placed_ = true;
+    const qreal r = Ratio(w());
+    const QMargins m = FrameMargins();
+    const int width = std::max(1, ToLogical(b.width, r) - m.left() - m.right());
+    const int height = std::max(1, ToLogical(b.height, r) - m.top() - m.bottom());
+    w()->setFixedSize(width, height);
+    // A top-level window's position is that of its frame.
+    w()->move(ToLogical(b.left, r), ToLogical(b.top, r));
+  }
+
+  void setTopMost(bool on) override {
+    if (w()->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
+    const bool wasVisible = w()->isVisible();
+    const QPoint pos = w()->pos();
+    // Changing a flag re-creates the native window and hides it; put it back where it was.
+    w()->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (wasVisible) {
+      w()->move(pos);
+      w()->show();
+    }
+  }
+
+  void bringToFront() override {
+    w()->raise();
+    w()->activateWindow();
+  }
+
+  void restore() override {
+    if (w()->isMinimized()) w()->showNormal();
+  }
+
+  void repaint() override {
+    w()->repaint();
+    QCoreApplication::sendPostedEvents();
+  }
+
+  int captionHeight() const override {
+    const QMargins m = FrameMargins();
+    const int caption = m.top() - m.bottom();
+    // Without a window manager there is no frame at all: a common caption height.
+    if (caption <= 0) return ToPhysical(23, Ratio(w()));
+    return ToPhysical(caption, Ratio(w()));
+  }
+
+  int frameHeight() const override {
+    const QMargins m = FrameMargins();
+    if (m.top() <= 0) return ToPhysical(4, Ratio(w()));
+    return ToPhysical(m.bottom(), Ratio(w()));
+  }
+
+  void showModal() override {
+    owner_.UserShowing();
+    w()->setWindowModality(Qt::ApplicationModal);
+    setVisible(true);
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = nullptr;
+    w()->hide();
+  }
+
+  void close() override {
+    if (loop_) {
+      loop_->quit();
+      w()->hide();
+      return;
+    }
+    if (main_)
+      UserClose();
+    else
+      w()->hide();
+  }
+
+ private:
+  QMargins FrameMargins() const {
+    const QRect f = w()->frameGeometry();
+    const QRect g = w()->geometry();
+    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+  }
+
+  void Centre() {
+    QScreen* screen = w()->screen() ? w()->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QRect g(QPoint(0, 0), w()->size());
+    g.moveCenter(area.center());
+    w()->move(g.topLeft());
+  }
+
+  void UserClose() {
+    if (closing_) return;
+    closing_ = true;
+    owner_.UserClosing();
+    closing_ = false;
+    if (loop_) {
+      loop_->quit();
+      w()->hide();
+    } else if (main_) {
+      // The main window's close ends the message loop; the window itself is destroyed
+      // by the start-up sequence after the loop.
+      w()->hide();
+      QCoreApplication::quit();
+    } else {
+      w()->hide();
+    }
+  }
+
+  QtWidgetFactory& factory_;
+  ui::Window& owner_;
+  const bool main_;
+  bool placed_ = false;
+  bool closing_ = false;
+  QEventLoop* loop_ = nullptr;
+};
+
+// ---------------------------------------------------------------- containers
+
+class GroupBoxPeer : public WidgetPeer<QGroupBox, ui::ControlPeer> {
+ public:
+  GroupBoxPeer(QWidget* parent, ui::Rect place) : WidgetPeer(Placed(new QGroupBox(parent), place)) {}
+  void setCaption(const std::string& text) override { w()->setTitle(Q(text)); }
+};
+
+// Keeps a panel aligned to the bottom of its parent, full width, and its bevel on top.
+class BottomAligner : public QObject {
+ public:
+  BottomAligner(QWidget* panel, QFrame* bevel, int height)
+      : QObject(panel), panel_(panel), bevel_(bevel), height_(height) {
+    panel->parentWidget()->installEventFilter(this);
+    Align();
+  }
+  void Align() {
+    QWidget* parent = panel_->parentWidget();
+    panel_->setGeometry(0, parent->height() - height_, parent->width(), height_);
+    bevel_->setGeometry(0, 0, parent->width(), 3);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Resize) Align();
+    return false;
+  }
+
+ private:
+  QWidget* panel_;
+  QFrame* bevel_;
+  int height_;
+};
+
+class PanelPeer : public WidgetPeer<QFrame, ui::ControlPeer> {
+ public:
+  PanelPeer(QWidget* parent, int height) : WidgetPeer(new QFrame(parent)) {
+    w()->setFrameShape(QFrame::NoFrame);
+    w()->setObjectName("statusPanel");
+    auto* bevel = new QFrame(w());
+    bevel->setObjectName("bevel");
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    new BottomAligner(w(), bevel, height);
+    w()->show();
+  }
+  void setCaption(const std::string&) override {}
+};
+
+// ---------------------------------------------------------------- buttons
+
+class ButtonPeer : public WidgetPeer<QPushButton, ui::ButtonPeer> {
+ public:
+  ButtonPeer(ui::Button& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new QPushButton(parent), place)) {
+    w()->setAutoDefault(false);
+    QObject::connect(w(), &QPushButton::clicked, w(), [&owner] { owner.UserClicked(); });
+  }
+  void setImage(const std::string& name) override {
+    QIcon icon;
+    icon.addPixmap(Picture(name), QIcon::Normal);
+    icon.addPixmap(Picture(name + "_gray"), QIcon::Disabled);
+    w()->setIcon(icon);
+    w()->setIconSize(QSize(16, 16));
+  }
+};
+
+class CheckBoxPeer : public WidgetPeer<QCheckBox, ui::CheckPeer> {
+ public:
+  CheckBoxPeer(ui::CheckBox& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new QCheckBox(parent), place)) {
+    QObject::connect(w(), &QCheckBox::toggled, w(), [&owner](bool on) { owner.UserToggled(on); });
+  }
+  void setChecked(bool on) override {
+    QSignalBlocker block(w());
+    w()->setChecked(on);
+  }
+};
+
+// The kit decides which radio button of a group is checked; Qt only shows it.
+class RadioPeer : public WidgetPeer<QRadioButton, ui::CheckPeer> {
+ public:
+  RadioPeer(ui::RadioButton& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new QRadioButton(parent), place)) {
+    w()->setAutoExclusive(false);
+    QObject::connect(w(), &QRadioButton::clicked, w(), [this, &owner] {
+      owner.UserClicked();
+      // A click on a checked radio button leaves it checked.
+      setChecked(owner.Checked());
+    });
+  }
+  void setChecked(bool on) override {
+    QSignalBlocker block(w());
+    w()->setChecked(on);
+  }
+};
+
+// ---------------------------------------------------------------- spin edit
+
+class SpinBox : public QSpinBox {
+ public:
+  explicit SpinBox(QWidget* parent) : QSpinBox(parent) {}
+  std::function<void()> onLeft;
+  QLineEdit* edit() const { return lineEdit(); }
+
+ protected:
+  void focusOutEvent(QFocusEvent* e) override {
+    QSpinBox::focusOutEvent(e);
+    if (onLeft) onLeft();
+  }
+};
+
+class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
+ public:
+  SpinEditPeer(ui::SpinEdit& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new SpinBox(parent), place)) {
+    w()->setKeyboardTracking(true);
+    w()->setAccelerated(true);
+    // Typed text and arrow steps both arrive as text, as the field shows it.
+    QObject::connect(w(), &QSpinBox::textChanged, w(),
+                     [&owner](const QString& text) { owner.UserTyped(text.toStdString()); });
+    w()->onLeft = [&owner] { owner.UserLeft(); };
+  }
+  void setCaption(const std::string&) override {}
+  void setText(const std::string& text) override {
+    QSignalBlocker block(w());
+    bool ok = false;
+    const int v = Q(text).trimmed().toInt(&ok);
+    if (ok && v >= w()->minimum() && v <= w()->maximum())
+      w()->setValue(v);
+    w()->edit()->setText(Q(text));
+  }
+  void setRange(int minValue, int maxValue) override {
+    QSignalBlocker block(w());
+    w()->setRange(minValue, maxValue);
+  }
+};
+
+// ---------------------------------------------------------------- lists
+
+class ComboPeer : public WidgetPeer<QComboBox, ui::ListPeer> {
+ public:
+  ComboPeer(ui::ComboBox& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new QComboBox(parent), place)) {
+    w()->setEditable(false);
+    QObject::connect(w(), &QComboBox::activated, w(), [&owner](int index) { owner.UserSelected(index); });
+  }
+  void setCaption(const std::string&) override {}
+  void setItems(const std::vector<std::string>& items) override {
+    QSignalBlocker block(w());
+    w()->clear();
+    for (const auto& item : items) w()->addItem(Q(item));
+  }
+  void setItemIndex(int index) override {
+    QSignalBlocker block(w());
+    w()->setCurrentIndex(index);
+  }
+};
+
+class FixedRowHeight : public QStyledItemDelegate {
+ public:
+  FixedRowHeight(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+  }
+
+ private:
+  int height_;
+};
+
+class ListBoxPeer : public WidgetPeer<QListWidget, ui::ListPeer> {
+ public:
+  ListBoxPeer(ui::ListBox& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new QListWidget(parent), place)) {
+    w()->setSelectionMode(QAbstractItemView::SingleSelection);
+    w()->setUniformItemSizes(true);
+    w()->setItemDelegate(new FixedRowHeight(15, w()));
+    QObject::connect(w(), &QListWidget::currentRowChanged, w(),
+                     [&owner](int row) { owner.UserSelected(row); });
+  }
+  void setCaption(const std::string&) override {}
+  void setItems(const std::vector<std::string>& items) override {
+    QSignalBlocker block(w());
+    w()->clear();
+    for (const auto& item : items) w()->addItem(Q(item));
+  }
+  void setItemIndex(int index) override {
+    QSignalBlocker block(w());
+    w()->setCurrentRow(index);
+    if (index < 0) w()->clearSelection();
+  }
+};
+
+// ---------------------------------------------------------------- label
+
+class ClickLabel : public QLabel {
+ public:
+  explicit ClickLabel(QWidget* parent) : QLabel(parent) {}
+  std::function<void()> onClick, onEnter, onLeave;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    QLabel::mouseReleaseEvent(e);
+    if (onClick && rect().contains(e->position().toPoint())) onClick();
+  }
+  void enterEvent(QEnterEvent* e) override {
+    QLabel::enterEvent(e);
+    if (onEnter) onEnter();
+  }
+  void leaveEvent(QEvent* e) override {
+    QLabel::leaveEvent(e);
+    if (onLeave) onLeave();
+  }
+};
+
+// A label with a width or height of 0 sizes itself to its text; a right-aligned one keeps
+// its right edge where it was laid out.
+class LabelPeer : public WidgetPeer<ClickLabel, ui::LabelPeer> {
+ public:
+  LabelPeer(ui::Label& owner, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new ClickLabel(parent), place)), place_(place),
+        autoSize_(place.width == 0 || place.height == 0) {
+    w()->setTextFormat(Qt::PlainText);
+    w()->onClick = [&owner] { owner.UserClicked(); };
+    w()->onEnter = [&owner] { owner.UserEntered(); };
+    w()->onLeave = [&owner] { owner.UserLeft(); };
+  }
+  void setCaption(const std::string& text) override {
+    w()->setText(Q(text));
+    Fit();
+  }
+  void setUnderline(bool on) override {
+    QFont f = w()->font();
+    f.setUnderline(on);
+    w()->setFont(f);
+  }
+  void setLinkStyle(std::uint32_t rgb) override {
+    // A style sheet colour wins over the palette of the visual style.
+    w()->setStyleSheet(QString("QLabel { color: rgb(%1, %2, %3); }")
+                           .arg((rgb >> 16) & 0xFF)
+                           .arg((rgb >> 8) & 0xFF)
+                           .arg(rgb & 0xFF));
+    w()->setCursor(Qt::PointingHandCursor);
+    Fit();
+  }
+  void setLayout(bool alignRight, bool wordWrap) override {
+    alignRight_ = alignRight;
+    w()->setAlignment((alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+    w()->setWordWrap(wordWrap);
+    Fit();
+  }
+
+ private:
+  void Fit() {
+    if (!autoSize_) return;
+    const QSize hint = w()->sizeHint();
+    const int width = hint.width();
+    const int left = alignRight_ && place_.width > 0 ? place_.left + place_.width - width : place_.left;
+    w()->setGeometry(left, place_.top, width, hint.height());
+  }
+
+  ui::Rect place_;
+  bool autoSize_;
+  bool alignRight_ = false;
+};
+
+// ---------------------------------------------------------------- progress, image
+
+class ProgressPeer : public WidgetPeer<QProgressBar, ui::ProgressBarPeer> {
+ public:
+  ProgressPeer(QWidget* parent, ui::Rect place) : WidgetPeer(Placed(new QProgressBar(parent), place)) {
+    w()->setRange(0, 100);
+    w()->setValue(0);
+    w()->setTextVisible(false);
+  }
+  void setCaption(const std::string&) override {}
+  void setPosition(int percent) override { w()->setValue(percent); }
+  void repaint() override { w()->repaint(); }
+};
+
+class ImagePeer : public WidgetPeer<QLabel, ui::ControlPeer> {
+ public:
+  ImagePeer(const std::string& name, QWidget* parent, ui::Rect place)
+      : WidgetPeer(Placed(new QLabel(parent), place)) {
+    const QPixmap pm = Picture(name);
+    if (!pm.isNull())
+      w()->setPixmap(pm.scaled(place.width, place.height, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    w()->setAlignment(Qt::AlignCenter);
+  }
+  void setCaption(const std::string&) override {}
+};
+
+// ---------------------------------------------------------------- timer
+
+// A precise Qt timer: its next tick is due one interval after the one before, so the
+// phase stays that of start(); a late tick is not repeated to catch up.
+class TimerPeer : public ui::TimerPeer {
+ public:
+  explicit TimerPeer(ui::Timer& owner) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [&owner] { owner.Tick(); });
+  }
+  void start(unsigned intervalMs) override {
+    timer_.start(static_cast<int>(std::min<unsigned>(intervalMs, 0x7FFFFFFF)));
+  }
+  void stop() override { timer_.stop(); }
+
+ private:
+  QTimer timer_;
+};
+
+// ---------------------------------------------------------------- tray, menu
+
+class TrayPeer : public ui::TrayIconPeer {
+ public:
+  explicit TrayPeer(ui::TrayIcon& owner) {
+    tray_.setIcon(QIcon(Picture("icon")));
+    QObject::connect(&tray_, &QSystemTrayIcon::activated, &tray_,
+                     [&owner](QSystemTrayIcon::ActivationReason reason) {
+                       if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                         owner.UserClicked();
+                     });
+  }
+  void setHint(const std::string& text) override { tray_.setToolTip(Q(text)); }
+  void setVisible(bool on) override { tray_.setVisible(on); }
+  bool available() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+ private:
+  QSystemTrayIcon tray_;
+};
+
+class MenuPeer : public ui::PopupMenuPeer {
+ public:
+  explicit MenuPeer(ui::PopupMenu& owner) : owner_(owner) {}
+  void setItems(const std::vector<ui::MenuItem>& items) override { items_ = items; }
+  void popup(ui::Point screen) override {
+    QMenu menu;
+    QList<QAction*> actions;
+    for (const auto& item : items_) {
+      // Shown as written: a literal '&' is not an access-key marker here.
+      QAction* a = menu.addAction(Q(item.caption).replace("&", "&&"));
+      a->setCheckable(true);
+      a->setChecked(item.checked);
+      actions.append(a);
+    }
+    const qreal r = qApp->devicePixelRatio();
+    QAction* chosen = menu.exec(QPoint(ToLogical(screen.x, r), ToLogical(screen.y, r)));
+    const int index = chosen ? static_cast<int>(actions.indexOf(chosen)) : -1;
+    if (index >= 0) owner_.UserChose(index);
+  }
+
+ private:
+  ui::PopupMenu& owner_;
+  std::vector<ui::MenuItem> items_;
+};
+
+}  // namespace
+
+QPixmap Picture(const std::string& name) { return QPixmap(":/images/" + Q(name) + ".png"); }
+
+void QtWidgetFactory::CloseMainWindow() {
+  if (mainCloser_) mainCloser_();
+}
+
+std::unique_ptr<ui::WindowPeer> QtWidgetFactory::CreateWindow(ui::Window& owner, const ui::WindowSpec& spec) {
+  return std::make_unique<WindowPeer>(*this, owner, spec);
+}
+std::unique_ptr<ui::ControlPeer> QtWidgetFactory::CreateGroupBox(ui::GroupBox&, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<GroupBoxPeer>(ParentWidget(parent), place);
+}
+std::unique_ptr<ui::ControlPeer> QtWidgetFactory::CreatePanel(ui::Panel&, ui::Container& parent, int height) {
+  return std::make_unique<PanelPeer>(ParentWidget(parent), height);
+}
+std::unique_ptr<ui::ButtonPeer> QtWidgetFactory::CreateButton(ui::Button& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ButtonPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::CheckPeer> QtWidgetFactory::CreateCheckBox(ui::CheckBox& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<CheckBoxPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::CheckPeer> QtWidgetFactory::CreateRadioButton(ui::RadioButton& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<RadioPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::SpinEditPeer> QtWidgetFactory::CreateSpinEdit(ui::SpinEdit& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<SpinEditPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::ListPeer> QtWidgetFactory::CreateComboBox(ui::ComboBox& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ComboPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::ListPeer> QtWidgetFactory::CreateListBox(ui::ListBox& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ListBoxPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::LabelPeer> QtWidgetFactory::CreateLabel(ui::Label& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<LabelPeer>(owner, ParentWidget(parent), place);
+}
+std::unique_ptr<ui::ProgressBarPeer> QtWidgetFactory::CreateProgressBar(ui::ProgressBar&, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ProgressPeer>(ParentWidget(parent), place);
+}
+std::unique_ptr<ui::ControlPeer> QtWidgetFactory::CreateImage(ui::Image& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ImagePeer>(owner.PictureName(), ParentWidget(parent), place);
+}
+std::unique_ptr<ui::TimerPeer> QtWidgetFactory::CreateTimer(ui::Timer& owner) {
+  return std::make_unique<TimerPeer>(owner);
+}
+std::unique_ptr<ui::TrayIconPeer> QtWidgetFactory::CreateTrayIcon(ui::TrayIcon& owner) {
+  return std::make_unique<TrayPeer>(owner);
+}
+std::unique_ptr<ui::PopupMenuPeer> QtWidgetFactory::CreatePopupMenu(ui::PopupMenu& owner) {
+  return std::make_unique<MenuPeer>(owner);
+}
+
+}  // namespace qtui

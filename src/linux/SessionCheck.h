@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace qtui {
+
+// Whether an X server can be reached at all (DISPLAY set and accepting us); the reason
+// in plain words when not. Checked before Qt starts, which would abort without one.
+bool CanReachX11Display(std::string& why);
+
+}  // namespace qtui

@@ -1,0 +1,75 @@
+# Helpers shared by the end-to-end scripts: a private X display with a window manager,
+# waiting for windows, screenshots, and cleanup of every process started, by PID.
+# Source it, then call e2e_cleanup from an EXIT trap.
+
+E2E_PIDS=()
+
+e2e_log() { echo "[$(date +%H:%M:%S)] $*"; }
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Remember a background process so that e2e_cleanup stops it.
+e2e_track() { E2E_PIDS+=("$1"); }
+
+# Stop every tracked process, newest first: TERM, then KILL after a grace period.
+e2e_cleanup() {
+  local i pid
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+    pid=${E2E_PIDS[$i]}
+    kill -0 "$pid" 2>/dev/null || continue
+    kill "$pid" 2>/dev/null
+    for _ in $(seq 1 30); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  E2E_PIDS=()
+}
+
+# e2e_start_display NUM [WxHxD]: Xvfb on :NUM (no reset when the last client leaves, so
+# state set by a test survives) and openbox on it; exports DISPLAY.
+e2e_start_display() {
+  local num=$1 geometry=${2:-1280x1024x24}
+  [ -e "/tmp/.X11-unix/X$num" ] && e2e_fail "display :$num is already in use"
+  Xvfb ":$num" -screen 0 "$geometry" -noreset -nolisten tcp >/dev/null 2>&1 &
+  e2e_track $!
+  export DISPLAY=":$num"
+  for _ in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start on :$num"
+  openbox --sm-disable >/dev/null 2>&1 &
+  e2e_track $!
+  # The window manager is up once it has claimed the screen.
+  for _ in $(seq 1 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+    sleep 0.1
+  done
+  e2e_fail "openbox did not start on :$num"
+}
+
+# e2e_wait_window NAME [SECONDS]: prints the id of the first visible window whose whole
+# name is NAME (an extended regular expression is accepted).
+e2e_wait_window() {
+  local name=$1 seconds=${2:-20} id
+  for _ in $(seq 1 $((seconds * 10))); do
+    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_screenshot FILE: the whole screen.
+e2e_screenshot() { import -window root "$1"; }
+
+# e2e_window_title ID
+e2e_window_title() { xdotool getwindowname "$1" 2>/dev/null; }
