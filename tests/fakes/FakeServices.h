@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <stdexcept>
 #include <map>
 #include <memory>
 #include <string>
@@ -217,12 +219,27 @@ class FakeHttpClient : public platform::HttpClient {
     body = it->second.body;
     return true;
   }
-  bool Download(const std::string& url, const platform::HttpOptions& o, const std::string&,
-                const std::function<void(const platform::HttpProgress&)>&, std::string& error) override {
+  // A scripted transfer: it may call the progress handler, whose exception aborts it as
+  // the real clients do (false, with the exception's text).
+  using DownloadScript = std::function<bool(const std::string& url, const std::string& file,
+                                            const std::function<void(const platform::HttpProgress&)>&,
+                                            std::string& error)>;
+  DownloadScript* download = nullptr;
+  bool Download(const std::string& url, const platform::HttpOptions& o, const std::string& file,
+                const std::function<void(const platform::HttpProgress&)>& progress,
+                std::string& error) override {
     if (log) log->push_back("DOWNLOAD " + url);
     if (options) options->push_back(o);
-    error = "not scripted";
-    return false;
+    if (!download || !*download) {
+      error = "not scripted";
+      return false;
+    }
+    try {
+      return (*download)(url, file, progress, error);
+    } catch (const std::exception& e) {
+      error = e.what();
+      return false;
+    }
   }
 };
 
@@ -231,6 +248,7 @@ class FakeHttpFactory : public platform::HttpClientFactory {
   std::map<std::string, FakeHttpClient::Answer> answers;
   std::vector<std::string> log;
   std::vector<platform::HttpOptions> options;
+  FakeHttpClient::DownloadScript download;
   int created = 0;
   std::unique_ptr<platform::HttpClient> Create() override {
     ++created;
@@ -238,6 +256,7 @@ class FakeHttpFactory : public platform::HttpClientFactory {
     c->answers = &answers;
     c->log = &log;
     c->options = &options;
+    c->download = &download;
     return c;
   }
 };

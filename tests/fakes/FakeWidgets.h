@@ -28,6 +28,7 @@ struct FakeWindowPeer : ui::WindowPeer, FakeControlPeer {
   int bringToFrontCount = 0, restoreCount = 0, repaintCount = 0;
   int caption = 23, frame = 4;
   bool modalOpen = false;
+  ui::Window* owner = nullptr;
   std::function<void()> onShowModal;  // what the "user" does while a modal window is open
   ui::Rect bounds() const override { return outer; }
   void setBounds(ui::Rect r) override { outer = r; }
@@ -103,8 +104,13 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   FakeTrayPeer* tray = nullptr;
   FakeMenuPeer* menu = nullptr;
 
-  std::unique_ptr<ui::WindowPeer> CreateWindow(ui::Window&, const ui::WindowSpec&) override {
+  // What the "user" does while any window created from now on is shown modally.
+  std::function<void(FakeWindowPeer&)> whileModal;
+
+  std::unique_ptr<ui::WindowPeer> CreateWindow(ui::Window& owner, const ui::WindowSpec&) override {
     auto p = std::make_unique<FakeWindowPeer>();
+    p->owner = &owner;
+    if (whileModal) p->onShowModal = [this, w = p.get()] { whileModal(*w); };
     lastWindow = p.get();
     return p;
   }

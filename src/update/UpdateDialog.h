@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "app/Services.h"
+#include "platform/Http.h"
+#include "ui/WidgetFactory.h"
+
+namespace update {
+
+// The update dialog: what is new, "Update Now", and "Skip" / "Exit" / "Abort".
+// Its Tag tells the start-up what to do once it has closed: 1 go on, 0 end the program.
+class TfrmNewVersion {
+ public:
+  explicit TfrmNewVersion(app::Services& services);
+
+  ui::Window Form;
+  ui::Image VirtualImage1;
+  ui::Label Label1;
+  ui::ProgressBar ProgressBar1;
+  ui::Button btUpdateNow;
+  ui::Button btCancel;
+  int Tag = 1;
+
+  void FormShow();
+  void FormClose();
+  void btCancelClick();
+  void btUpdateNowClick();
+
+ private:
+  void DownloadWork(const platform::HttpProgress& progress);
+  // A close from the program: the peer only reports the user's closes, so the close
+  // handler runs here.
+  void CloseDialog();
+
+  app::Services& services_;
+};
+
+}  // namespace update
