@@ -1,13 +1,58 @@
 #include "linux/QtStyle.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPalette>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QStyle>
 #include <QStyleFactory>
 
 namespace qtui {
 
 namespace {
+
+const QColor kAccent(0x4C, 0xC2, 0x3A);
+const QColor kAccentDisabled(0x3A, 0x5A, 0x40);
+
+// Fusion with the check marks and radio dots drawn in the style's green: Fusion's own
+// marks take the text colour, which is hard to tell from the dark field.
+class MidnightStyle : public QProxyStyle {
+ public:
+  explicit MidnightStyle(QStyle* base) : QProxyStyle(base) {}
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if ((element != PE_IndicatorRadioButton && element != PE_IndicatorCheckBox) ||
+        !(option->state & State_On)) {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      return;
+    }
+    QStyleOption plain(*option);
+    plain.state &= ~State_On;
+    plain.state |= State_Off;
+    QProxyStyle::drawPrimitive(element, &plain, painter, widget);
+    const QColor mark = (option->state & State_Enabled) ? kAccent : kAccentDisabled;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    const QRectF r = QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (element == PE_IndicatorRadioButton) {
+      const qreal d = r.width() * 0.5;
+      painter->setPen(Qt::NoPen);
+      painter->setBrush(mark);
+      painter->drawEllipse(QRectF(r.center().x() - d / 2, r.center().y() - d / 2, d, d));
+    } else {
+      QPen pen(mark, qMax<qreal>(2.0, r.width() / 6.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+      painter->setPen(pen);
+      const qreal x = r.left(), y = r.top(), w = r.width(), h = r.height();
+      const QPointF points[3] = {{x + w * 0.22, y + h * 0.52}, {x + w * 0.42, y + h * 0.72},
+                                 {x + w * 0.78, y + h * 0.28}};
+      painter->drawPolyline(points, 3);
+    }
+    painter->restore();
+  }
+};
+
 QPalette MidnightPalette() {
   const QColor window(0x1C, 0x22, 0x1F);
   const QColor base(0x12, 0x17, 0x14);
@@ -55,7 +100,7 @@ bool ApplyMidnightExpressGreen(std::string& error) {
     error = "The visual style \"Midnight Express Green\" cannot be applied: the Fusion style is missing.";
     return false;
   }
-  QApplication::setStyle(fusion);
+  QApplication::setStyle(new MidnightStyle(fusion));
   QApplication::setPalette(MidnightPalette());
   return true;
 }

@@ -144,15 +144,13 @@ class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
   }
 
   void setTopMost(bool on) override {
-    if (w()->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
-    const bool wasVisible = w()->isVisible();
-    const QPoint pos = w()->pos();
-    // Changing a flag re-creates the native window and hides it; put it back where it was.
-    w()->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (wasVisible) {
-      w()->move(pos);
-      w()->show();
-    }
+    Qt::WindowFlags flags = w()->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == on) return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    // QWidget::setWindowFlags would re-create the native window (a new X window, hidden);
+    // the platform window changes its state in place instead, without moving.
+    w()->overrideWindowFlags(flags);
+    if (QWindow* native = w()->windowHandle()) native->setFlags(flags);
   }
 
   void bringToFront() override {
@@ -366,6 +364,8 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
       : WidgetPeer(Placed(new SpinBox(parent), place)) {
     w()->setKeyboardTracking(true);
     w()->setAccelerated(true);
+    // A field this narrow would show no number beside its arrows; the keys still step it.
+    if (place.width < 48) w()->setButtonSymbols(QAbstractSpinBox::NoButtons);
     // Typed text and arrow steps both arrive as text, as the field shows it.
     QObject::connect(w(), &QSpinBox::textChanged, w(),
                      [&owner](const QString& text) { owner.UserTyped(text.toStdString()); });

@@ -73,3 +73,9 @@ e2e_screenshot() { import -window root "$1"; }
 
 # e2e_window_title ID
 e2e_window_title() { xdotool getwindowname "$1" 2>/dev/null; }
+
+# e2e_window_origin ID: "X Y", the root position of the window's client area (xdotool's
+# own geometry adds the window manager's frame offset once too often).
+e2e_window_origin() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
+}

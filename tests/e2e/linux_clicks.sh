@@ -28,6 +28,7 @@ trap finish EXIT
 MAIN_TITLE="  QEL Auto Clicker 2.4"
 RUN_TITLE="  Running... Press Shift+Ctrl+X to stop"
 
+mkdir -p "$ROOT/docs"
 e2e_start_display "${E2E_DISPLAY:-91}" 1280x1024x24
 
 # ---- the target window: 300x300 at 700,120
@@ -35,10 +36,10 @@ CLICKS=$TMP/clicks.txt
 "$TARGET" "QEL click target" "$CLICKS" 700 120 300 300 &
 e2e_track $!
 TARGET_WIN=$(e2e_wait_window "QEL click target") || e2e_fail "the target window did not appear"
-eval "$(xdotool getwindowgeometry --shell "$TARGET_WIN")"
-PX=$((X + 137))
-PY=$((Y + 151))
-e2e_log "target window at $X,$Y; clicking at $PX,$PY"
+read -r TX TY < <(e2e_window_origin "$TARGET_WIN")
+PX=$((TX + 137))
+PY=$((TY + 151))
+e2e_log "target window at $TX,$TY; clicking at $PX,$PY"
 
 # ---- the program, with a fresh data folder and an update server that is not there
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
