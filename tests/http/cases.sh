@@ -1,0 +1,160 @@
+# The cases shared by run_linux.sh and run_windows.sh. Sourced; expects:
+#   drive ARGS...      runs the update driver of the edition, prints its key=value lines
+#   TEMP_ARG           the temporary folder as the driver sees it (ends with a separator)
+#   TEMP_DIR           the same folder on this machine
+#   INSTALLER_NAME     qel_update.exe or qel_update.deb
+#   EDITION            a name for the messages
+# and the helpers below. Starts its servers itself and stops them by PID on exit.
+
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+WORK=$(mktemp -d /tmp/qel-http-XXXXXX)
+PIDS=()
+FAILS=0
+PASSES=0
+
+cleanup() {
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL [$EDITION] $*"; FAILS=$((FAILS + 1)); }
+pass() { PASSES=$((PASSES + 1)); }
+
+# expect CASE OUTPUT LINE: OUTPUT holds exactly LINE as one of its lines.
+expect() {
+  if grep -qxF -- "$3" <<<"$2"; then pass; else fail "$1: expected line '$3' in:"; sed 's/^/    /' <<<"$2"; fi
+}
+expect_not() {
+  if grep -qF -- "$3" <<<"$2"; then fail "$1: did not expect '$3' in:"; sed 's/^/    /' <<<"$2"; else pass; fi
+}
+value() { grep -m1 "^$2=" <<<"$1" | cut -d= -f2-; }
+
+wait_for_file() {
+  for _ in $(seq 1 100); do [ -s "$1" ] && return 0; sleep 0.05; done
+  echo "no $1"; exit 1
+}
+
+start_servers() {
+  python3 "$HERE/update_server.py" "$WORK" &
+  PIDS+=($!)
+  openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=127.0.0.1" \
+    -addext "subjectAltName=IP:127.0.0.1" -keyout "$WORK/key.pem" -out "$WORK/cert.pem" 2>/dev/null ||
+    { echo "openssl cannot make a certificate"; exit 1; }
+  python3 "$HERE/update_server.py" "$WORK" --tls "$WORK/cert.pem" "$WORK/key.pem" &
+  PIDS+=($!)
+  # A port that accepts connections and never answers.
+  python3 -c "
+import socket, time, sys
+s = socket.socket(); s.bind(('127.0.0.1', 0)); s.listen(16)
+open(sys.argv[1] + '.tmp', 'w').write(str(s.getsockname()[1]))
+import os; os.replace(sys.argv[1] + '.tmp', sys.argv[1])
+time.sleep(3600)" "$WORK/silent_port" &
+  PIDS+=($!)
+  wait_for_file "$WORK/port"
+  wait_for_file "$WORK/tls_port"
+  wait_for_file "$WORK/silent_port"
+  PORT=$(cat "$WORK/port")
+  TLS_PORT=$(cat "$WORK/tls_port")
+  SILENT_PORT=$(cat "$WORK/silent_port")
+  # A port where nothing listens: bound once, then freed.
+  CLOSED_PORT=$(python3 -c "import socket; s=socket.socket(); s.bind(('127.0.0.1',0)); print(s.getsockname()[1])")
+}
+
+check_at() { QEL_UPDATE_URL="$1" drive check; }
+download_from() {
+  local scenario=$1; shift
+  QEL_UPDATE_URL="http://127.0.0.1:$PORT/s/$scenario" drive download "$TEMP_ARG" "$@"
+}
+
+run_cases() {
+  start_servers
+  local base="http://127.0.0.1:$PORT/s"
+  local ua="Mozilla/4.0 (compatible; MyApp)"
+  local out
+
+  # ---- the version check ----
+  out=$(check_at "$base/ok")
+  expect "optional offer" "$out" "dialog=yes"
+  expect "optional offer" "$out" "mandatory=no"
+  expect "optional offer" "$out" 'message=The new version 2.5 is available\r\n\r\nWhat'"'"'s new:\r\nFaster clicks\r\n  \r\n<b>Macros</b>\r\n'
+  expect "user agent" "$(cat "$WORK/requests.log")" "/s/ok/download/version/rizavurozadada-version.html	$ua"
+  expect "user agent" "$(cat "$WORK/requests.log")" "/s/ok/download/version/rizavurozadada-changes.html	$ua"
+
+  out=$(check_at "$base/mandatory")
+  expect "mandatory offer" "$out" "dialog=yes"
+  expect "mandatory offer" "$out" "mandatory=yes"
+  for s in current garbage nochanges redirect11; do
+    out=$(check_at "$base/$s")
+    expect "no dialog ($s)" "$out" "dialog=no"
+  done
+  : >"$WORK/requests.log"
+  out=$(check_at "$base/redirect10")
+  expect "ten redirects followed" "$out" "dialog=yes"
+  expect "redirect keeps the user agent" "$(cat "$WORK/requests.log")" "/r/0-ok/download/version/rizavurozadada-changes.html	$ua"
+
+  # An HTTPS server whose certificate nobody vouches for is not the update server.
+  : >"$WORK/requests.log"
+  out=$(check_at "https://127.0.0.1:$TLS_PORT/s/ok")
+  expect "untrusted certificate" "$out" "dialog=no"
+  expect_not "untrusted certificate: no request got through" "$(cat "$WORK/requests.log")" "/s/ok"
+  echo "[$EDITION] untrusted TLS check: $(value "$out" elapsed_ms) ms"
+
+  # ---- the download ----
+  local target="$TEMP_DIR/$INSTALLER_NAME"
+  head -c 700000 /dev/urandom >"$target"  # an earlier, longer download
+  out=$(download_from ok)
+  expect "download" "$out" "tag=0"
+  expect "download" "$out" "bar=100"
+  expect "download: installer started" "$out" "opened=$TEMP_ARG$INSTALLER_NAME|"
+  expect_not "download" "$out" "error_box="
+  cmp -s "$target" "$WORK/installer.bin" && pass || fail "download: file differs from the served one"
+  expect "user agent (installer)" "$(cat "$WORK/requests.log")" "/s/ok/download/${INSTALLER_NAME/qel_update/rizavurozadada}	$ua"
+  if [ "$(value "$out" bar_max)" -lt 100 ] || [ "$(value "$out" served)" -lt 3 ]; then
+    fail "download: bar or queue serving: $out"
+  fi
+
+  for s in chunked nolength; do
+    rm -f "$target"
+    out=$(download_from "$s")
+    expect "$s download" "$out" "bar_max=0"
+    expect "$s download" "$out" "opened=$TEMP_ARG$INSTALLER_NAME|"
+    expect_not "$s download" "$out" "error_box="
+    cmp -s "$target" "$WORK/installer.bin" && pass || fail "$s download: file differs"
+  done
+
+  local failed='error_box=Failed to download update. Please download manually on website.\r\n\r\n'
+  for s in installerredirect installer404 drop; do
+    out=$(download_from "$s")
+    expect "$s" "$out" "tag=0"
+    expect "$s" "$out" "opened=https://qel-autoclicker.app|open"
+    expect_not "$s: installer not started" "$out" "opened=$TEMP_ARG"
+    grep -qF -- "$failed" <<<"$out" && pass || fail "$s: no error box: $out"
+    echo "[$EDITION] $s: $(value "$out" error_box)"
+  done
+
+  out=$(download_from slow 1500)
+  expect "abort" "$out" "${failed}Download is cancelled. Please download manually."
+  expect "abort" "$out" "tag=0"
+  expect "abort" "$out" "opened=https://qel-autoclicker.app|open"
+  local ms served
+  ms=$(value "$out" elapsed_ms)
+  served=$(value "$out" served)
+  [ "$ms" -lt 4000 ] && pass || fail "abort took $ms ms"
+  # Served about every 50-100 ms while waiting: the dialog repaints and takes clicks.
+  [ "$served" -ge 10 ] && pass || fail "queue served only $served times during a ${ms} ms download"
+  echo "[$EDITION] abort after 1500 ms: ended at $ms ms, queue served $served times"
+
+  # ---- how long the start waits when the server cannot be reached ----
+  out=$(check_at "http://127.0.0.1:$CLOSED_PORT")
+  expect "nothing listening" "$out" "dialog=no"
+  echo "[$EDITION] start-up delay, nothing listening: $(value "$out" elapsed_ms) ms"
+  out=$(check_at "http://127.0.0.1:$SILENT_PORT")
+  expect "silent server" "$out" "dialog=no"
+  ms=$(value "$out" elapsed_ms)
+  echo "[$EDITION] start-up delay, port accepts but never answers: $ms ms"
+  [ "$ms" -ge 9000 ] && [ "$ms" -le 13000 ] && pass || fail "silent server: $ms ms, expected the 10 s read time-out"
+
+  echo "[$EDITION] $PASSES checks passed, $FAILS failed"
+  [ "$FAILS" -eq 0 ]
+}

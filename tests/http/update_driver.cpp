@@ -1,0 +1,114 @@
+// Drives the version check and the update dialog's download with the edition's real HTTP
+// client against a test server, with the rest of the program's services faked. Prints
+// what the program did as key=value lines for the test scripts.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "fakes/FakeServices.h"
+#include "update/UpdateDialog.h"
+#include "update/VersionCheck.h"
+
+#ifdef _WIN32
+#include "win32/WinHttp.h"
+#else
+#include "linux/CurlHttp.h"
+#endif
+
+namespace {
+
+std::unique_ptr<platform::HttpClientFactory> MakeFactory(ui::MessageQueue& queue) {
+#ifdef _WIN32
+  return MakeWinHttpFactory(queue);
+#else
+  return MakeCurlHttpFactory(queue);
+#endif
+}
+
+std::string Escaped(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+std::string Getenv(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+int Usage() {
+  std::cerr << "usage: update_driver check | download TEMPDIR [ABORT_AFTER_MS] | get URL\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string mode = argv[1];
+  fakes::FakePlatform p;
+  p.env.vars[update::kUpdateUrlVariable] = Getenv(update::kUpdateUrlVariable);
+  auto factory = MakeFactory(p.clock);
+  app::Services services{p.widgets, p.dialogs, p.clock, p.mouse,    p.screen, p.hotkeys, p.hook,
+                         p.clock,   p.registry, p.env,  p.shell, p.profile, *factory};
+  using Clock = std::chrono::steady_clock;
+  const auto started = Clock::now();
+  auto elapsedMs = [&] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
+  };
+
+  if (mode == "check") {
+    const bool shown = update::CheckForNewVersion(*factory, p.env);
+    std::cout << "dialog=" << (shown ? "yes" : "no") << "\n"
+              << "mandatory=" << (update::MandatoryUpdate ? "yes" : "no") << "\n"
+              << "message=" << Escaped(update::UpdateMessage) << "\n"
+              << "elapsed_ms=" << elapsedMs() << "\n";
+    return 0;
+  }
+  if (mode == "get" && argc >= 3) {
+    std::string body, error;
+    const bool ok = factory->Create()->Get(argv[2], update::PageRequestOptions(), body, error);
+    std::cout << "ok=" << (ok ? "yes" : "no") << "\nbody=" << Escaped(body) << "\nerror=" << Escaped(error)
+              << "\nelapsed_ms=" << elapsedMs() << "\n";
+    return 0;
+  }
+  if (mode == "download" && argc >= 3) {
+    p.env.temp = argv[2];
+    if (p.env.temp.back() != '/' && p.env.temp.back() != '\\') p.env.temp += '/';
+    const long abortAfterMs = argc >= 4 ? std::atol(argv[3]) : -1;
+    update::TfrmNewVersion dialog(services);
+    dialog.Form.UserShowing();
+    int served = 0, maxBar = 0, cancelClicks = 0;
+    bool abortedClicked = false;
+    // The "user": watches the bar while the program serves its queue, and presses Abort
+    // once the given time has passed.
+    p.clock.onProcessMessages = [&] {
+      ++served;
+      maxBar = std::max(maxBar, p.widgets.PeerOf<fakes::FakeProgressPeer>(dialog.ProgressBar1).position);
+      if (abortAfterMs >= 0 && !abortedClicked && elapsedMs() >= abortAfterMs) {
+        abortedClicked = true;
+        ++cancelClicks;
+        dialog.btCancel.UserClicked();
+      }
+    };
+    dialog.btUpdateNow.UserClicked();
+    const auto& bar = p.widgets.PeerOf<fakes::FakeProgressPeer>(dialog.ProgressBar1);
+    std::cout << "tag=" << dialog.Tag << "\n"
+              << "bar=" << bar.position << "\n"
+              << "bar_max=" << maxBar << "\n"
+              << "served=" << served << "\n"
+              << "abort_clicks=" << cancelClicks << "\n"
+              << "elapsed_ms=" << elapsedMs() << "\n";
+    for (const auto& m : p.dialogs.shown) std::cout << "error_box=" << Escaped(m.text) << "\n";
+    for (const auto& [target, verb] : p.shell.opened) std::cout << "opened=" << target << "|" << verb << "\n";
+    return 0;
+  }
+  return Usage();
+}
