@@ -1,5 +1,7 @@
 #include "linux/QtWidgets.h"
 
+#include "linux/NetWmAbove.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -151,6 +153,11 @@ class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
     // the platform window changes its state in place instead, without moving.
     w()->overrideWindowFlags(flags);
     if (QWindow* native = w()->windowHandle()) native->setFlags(flags);
+    // Qt applies the band when it maps the window; a shown window is asked for in place.
+    if (w()->isVisible()) {
+      auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+      if (x11) RequestNetWmAbove(x11->display(), static_cast<unsigned long>(w()->winId()), on);
+    }
   }
 
   void bringToFront() override {

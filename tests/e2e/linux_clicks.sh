@@ -103,6 +103,7 @@ e2e_screenshot "$ROOT/docs/linux-compact.png"
 eval "$(xdotool getwindowgeometry --shell "$WIN")"
 e2e_log "compact window: ${WIDTH}x${HEIGHT} at $X,$Y"
 [ "$HEIGHT" -le 4 ] || e2e_fail "the compact window's client area is ${HEIGHT} px high"
+xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE || e2e_fail "the compact window is not above the others"
 for _ in $(seq 1 60); do
   [ "$(wc -l <"$CLICKS")" -ge 50 ] && [ "$(e2e_window_title "$WIN")" = "$MAIN_TITLE" ] && break
   sleep 0.1
@@ -111,6 +112,7 @@ COUNT=$(wc -l <"$CLICKS")
 [ "$COUNT" -eq 50 ] || e2e_fail "after the delayed run the target has $COUNT clicks, expected 50"
 eval "$(xdotool getwindowgeometry --shell "$WIN")"
 [ "$HEIGHT" -ge 500 ] || e2e_fail "the window did not get its size back (${WIDTH}x${HEIGHT})"
+xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "the window stayed above the others after the run"
 
 # ---- close with Alt+F4: the program ends and saves its settings
 xdotool windowactivate --sync "$WIN" 2>/dev/null
