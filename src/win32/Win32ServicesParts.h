@@ -1,0 +1,119 @@
+#pragma once
+
+// The concrete services behind Win32Services; only its own files include this.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+#include "platform/Clock.h"
+#include "platform/Hotkeys.h"
+#include "platform/MouseHook.h"
+#include "platform/MouseInput.h"
+#include "platform/Screen.h"
+#include "platform/System.h"
+
+namespace win32 {
+
+class SendInputSink : public platform::MouseInputSink {
+ public:
+  void Send(const platform::MouseInputRecord& record) override;
+};
+
+class DesktopScreen : public platform::Screen {
+ public:
+  bool CursorPos(ui::Point& p) override;
+  ui::Rect VirtualDesktop() override;
+  ui::Rect WorkArea() override;
+};
+
+// Hotkeys belong to a hidden message-only window: WM_HOTKEY is posted to the thread's
+// queue, so whichever loop runs (a message box, playback serving the queue) dispatches it.
+// Wine ignores MOD_NOREPEAT and sends a WM_HOTKEY for every auto-repeat of a held key, so a
+// registration stays quiet after it fired until its key is seen up again; under Windows,
+// which honours the flag, that watch never has anything to drop.
+class WindowHotkeys : public platform::HotkeyRegistrar {
+ public:
+  WindowHotkeys();
+  ~WindowHotkeys() override;
+  WindowHotkeys(const WindowHotkeys&) = delete;
+  WindowHotkeys& operator=(const WindowHotkeys&) = delete;
+
+  void SetHandler(std::function<void(int id)> handler) override;
+  bool Register(int id, std::uint32_t modifiers, std::uint32_t vk) override;
+  void Unregister(int id) override;
+  std::string KeyName(std::uint32_t vk) override;
+
+  HWND Window() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Fired(int id);
+  void WatchReleases();
+
+  struct Registration {
+    std::uint32_t vk = 0;
+    bool held = false;  // fired, and its key not seen up since
+  };
+  HWND window_ = nullptr;
+  std::map<int, Registration> registered_;
+  std::function<void(int)> handler_;
+};
+
+// Only one low-level hook procedure exists per process and it carries no context, so the
+// installed hook is found through a pointer that only the UI thread touches.
+class LowLevelMouseHook : public platform::MouseHook {
+ public:
+  ~LowLevelMouseHook() override;
+  bool Install(Callback callback) override;
+  void Remove() override;
+
+ private:
+  static LRESULT CALLBACK HookProc(int nCode, WPARAM wParam, LPARAM lParam);
+
+  HHOOK hook_ = nullptr;
+  Callback callback_;
+};
+
+class SystemClock : public platform::Clock {
+ public:
+  std::uint32_t GetTickCount() override;
+  void Sleep(std::uint32_t ms) override;
+  platform::LocalDateTime Now() override;
+  std::uint64_t HighResolutionNow() override;
+};
+
+class CurrentUserRegistry : public platform::Registry {
+ public:
+  platform::RegReadResult ReadString(const std::string& keyPath, const std::string& name,
+                                     std::string& value) override;
+  bool WriteString(const std::string& keyPath, const std::string& name,
+                   const std::string& value) override;
+};
+
+class ProcessEnvironment : public platform::Environment {
+ public:
+  std::string GetVariable(const std::string& name) override;
+  std::string UserConfigFolder() override;
+  std::string ExecutableFolder() override;
+  std::string TempFolder() override;
+  std::uint16_t SystemDefaultUILanguage() override;
+  std::string DecimalSeparator() override;
+  char PathDelimiter() override;
+};
+
+class ShellOpener : public platform::Shell {
+ public:
+  void Open(const std::string& target, const std::string& verb) override;
+};
+
+class PrivateProfile : public platform::ProfileStore {
+ public:
+  std::string ReadString(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultValue) override;
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+};
+
+}  // namespace win32
