@@ -355,13 +355,19 @@ class RadioPeer : public WidgetPeer<QRadioButton, ui::CheckPeer> {
 class SpinBox : public QSpinBox {
  public:
   explicit SpinBox(QWidget* parent) : QSpinBox(parent) {}
-  std::function<void()> onLeft;
+  std::function<void(const QString& typed)> onLeft;
   QLineEdit* edit() const { return lineEdit(); }
 
  protected:
   void focusOutEvent(QFocusEvent* e) override {
-    QSpinBox::focusOutEvent(e);
-    if (onLeft) onLeft();
+    // The kit brings the typed text into range itself (an empty field becomes the
+    // minimum); Qt's own correction on leaving is kept quiet.
+    const QString typed = lineEdit()->text();
+    {
+      QSignalBlocker block(this);
+      QSpinBox::focusOutEvent(e);
+    }
+    if (onLeft) onLeft(typed);
   }
 };
 
@@ -376,7 +382,12 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
     // Typed text and arrow steps both arrive as text, as the field shows it.
     QObject::connect(w(), &QSpinBox::textChanged, w(),
                      [&owner](const QString& text) { owner.UserTyped(text.toStdString()); });
-    w()->onLeft = [&owner] { owner.UserLeft(); };
+    w()->onLeft = [this, &owner](const QString& typed) {
+      owner.UserTyped(typed.toStdString());
+      owner.UserLeft();
+      // Show what the kit settled on, whatever Qt corrected meanwhile.
+      setText(owner.Text());
+    };
   }
   void setCaption(const std::string&) override {}
   void setText(const std::string& text) override {
