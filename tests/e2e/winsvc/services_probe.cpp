@@ -382,6 +382,44 @@ void CheckHotkeys(Win32Services& s, HWND target) {
   Check(fired.size() == 1,
         "a held combination fires once; it fired " + std::to_string(fired.size()) + " times");
 
+  // Modifiers kept down, the key pressed twice: two presses, two actions.
+  fired.clear();
+  Step("twice", "keydown ctrl+shift+s keyup s sleep 0.2 keydown s keyup s sleep 0.1 keyup ctrl+shift");
+  PumpUntil([&] { return fired.size() >= 2; }, 3000);
+  Pump(300);
+  Check(fired.size() == 2, "S pressed twice under held Ctrl+Shift fires twice; it fired " +
+                               std::to_string(fired.size()) + " times");
+
+  // Another program has the focus (as far as Wine goes: another Wine process's window).
+  {
+    fired.clear();
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    wchar_t cmd[] = L"notepad.exe";
+    if (Check(CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) !=
+                  FALSE,
+              "starting notepad")) {
+      WaitForInputIdle(pi.hProcess, 10000);
+      Step("notepad", "search --sync --name \"Notepad\" windowactivate --sync");
+      Pump(300);
+      const bool probeHasFocus = GetForegroundWindow() == target;
+      Step("press_in_notepad", "key --clearmodifiers ctrl+shift+s");
+      PumpUntil([&] { return !fired.empty(); }, 3000);
+      Pump(300);
+      Check(!probeHasFocus && fired == std::vector<int>{1001},
+            "a press while notepad has the focus fires once; it fired " +
+                std::to_string(fired.size()) + " times");
+      TerminateProcess(pi.hProcess, 0);
+      WaitForSingleObject(pi.hProcess, 5000);
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+    SetForegroundWindow(target);
+    Step("activate_back", "search --name \"^QEL winsvc probe$\" windowactivate --sync");
+    Pump(300);
+  }
+
   // A modal loop of the thread, here a message box, delivers it as well.
   fired.clear();
   g_modal = ModalState{};
@@ -534,24 +572,33 @@ void CheckClock(Win32Services& s) {
             now.hour <= 23 && now.minute <= 59 && now.second <= 60,
         "the local time is a plausible date");
 
-  // For the record: the tick granularity and the real length of Sleep(1).
-  std::uint32_t a = c.GetTickCount(), b = a;
-  while ((b = c.GetTickCount()) == a) {
+  // For the record: the tick counter's steps and the real length of short sleeps.
+  std::uint32_t last = c.GetTickCount(), next = last;
+  while ((next = c.GetTickCount()) == last) {
   }
-  std::uint32_t step = 0;
-  for (int i = 0; i < 5; ++i) {
-    a = b;
-    while ((b = c.GetTickCount()) == a) {
+  std::uint32_t minStep = ~0u, maxStep = 0, sum = 0;
+  const int steps = 20;
+  for (int i = 0; i < steps; ++i) {
+    last = next;
+    while ((next = c.GetTickCount()) == last) {
     }
-    step = (std::max)(step, b - a);
+    minStep = (std::min)(minStep, next - last);
+    maxStep = (std::max)(maxStep, next - last);
+    sum += next - last;
   }
-  const auto s0 = std::chrono::steady_clock::now();
-  for (int i = 0; i < 50; ++i) c.Sleep(1);
-  const double sleepMs =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s0).count() / 50;
-  char text[128];
-  std::snprintf(text, sizeof text, "GetTickCount steps by %u ms; Sleep(1) takes %.2f ms", step,
-                sleepMs);
+  auto sleepLength = [&](std::uint32_t ms, int times) {
+    const auto t = std::chrono::steady_clock::now();
+    for (int i = 0; i < times; ++i) c.Sleep(ms);
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count() /
+           times;
+  };
+  const double sleep1 = sleepLength(1, 50);
+  const double sleep10 = sleepLength(10, 10);
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "GetTickCount steps: min %u, mean %.1f, max %u ms; Sleep(1) takes %.2f ms, "
+                "Sleep(10) %.2f ms",
+                minStep, static_cast<double>(sum) / steps, maxStep, sleep1, sleep10);
   Info(text);
 }
 
