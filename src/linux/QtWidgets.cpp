@@ -443,8 +443,12 @@ class ListBoxPeer : public WidgetPeer<QListWidget, ui::ListPeer> {
     w()->setSelectionMode(QAbstractItemView::SingleSelection);
     w()->setUniformItemSizes(true);
     w()->setItemDelegate(new FixedRowHeight(15, w()));
-    QObject::connect(w(), &QListWidget::currentRowChanged, w(),
-                     [&owner](int row) { owner.UserSelected(row); });
+    // The selection, not the current row: focus alone moves the current row to the
+    // first line without selecting anything.
+    QObject::connect(w(), &QListWidget::itemSelectionChanged, w(), [this, &owner] {
+      const QList<QListWidgetItem*> selected = w()->selectedItems();
+      owner.UserSelected(selected.isEmpty() ? -1 : w()->row(selected.front()));
+    });
   }
   void setCaption(const std::string&) override {}
   void setItems(const std::vector<std::string>& items) override {

@@ -111,7 +111,7 @@ done
 COUNT=$(wc -l <"$CLICKS")
 [ "$COUNT" -eq 50 ] || e2e_fail "after the delayed run the target has $COUNT clicks, expected 50"
 eval "$(xdotool getwindowgeometry --shell "$WIN")"
-[ "$HEIGHT" -ge 500 ] || e2e_fail "the window did not get its size back (${WIDTH}x${HEIGHT})"
+[ "$WIDTH" -eq 569 ] && [ "$HEIGHT" -eq 585 ] || e2e_fail "the window did not get its size back (${WIDTH}x${HEIGHT})"
 xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "the window stayed above the others after the run"
 
 # ---- close with Alt+F4: the program ends and saves its settings
