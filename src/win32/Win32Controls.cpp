@@ -1,0 +1,585 @@
+// The control peers: owner-drawn buttons, check boxes and radio buttons in the program's
+// style, spin edits (edit + up-down), drop-down lists, the list box, labels (links
+// included), the progress bar and the picture. Setters only show; user actions reach the
+// control through its User* methods.
+
+#include "win32/Win32Widgets.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "win32/Win32Pictures.h"
+#include "win32/Win32Style.h"
+
+namespace win32ui {
+
+namespace {
+
+HwndPeer& ParentPeer(ui::Container& c) { return dynamic_cast<HwndPeer&>(c.Peer()); }
+
+std::wstring WindowText(HWND w) {
+  const int n = GetWindowTextLengthW(w);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  GetWindowTextW(w, s.data(), n + 1);
+  s.resize(static_cast<size_t>(n));
+  return s;
+}
+
+// A memory DC for an owner-drawn item, copied to the target when it goes.
+class ItemBuffer {
+ public:
+  ItemBuffer(HDC target, const RECT& r) : target_(target), rect_(r) {
+    const int w = std::max<LONG>(1, r.right - r.left), h = std::max<LONG>(1, r.bottom - r.top);
+    dc_ = CreateCompatibleDC(target);
+    bitmap_ = CreateCompatibleBitmap(target, w, h);
+    old_ = SelectObject(dc_, bitmap_);
+    local_ = {0, 0, w, h};
+  }
+  ~ItemBuffer() {
+    BitBlt(target_, rect_.left, rect_.top, local_.right, local_.bottom, dc_, 0, 0, SRCCOPY);
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC Dc() const { return dc_; }
+  const RECT& Local() const { return local_; }
+
+ private:
+  HDC target_;
+  RECT rect_;
+  RECT local_{};
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// Owner-drawn buttons learn about the mouse through a subclass, for their hover look.
+class HoverTracking {
+ protected:
+  void Track(HWND w) { SetWindowSubclass(w, Proc, 1, reinterpret_cast<DWORD_PTR>(this)); }
+  void Untrack(HWND w) {
+    if (w) RemoveWindowSubclass(w, Proc, 1);
+  }
+  bool hot_ = false;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<HoverTracking*>(data);
+    if (m == WM_MOUSEMOVE && !self->hot_) {
+      self->hot_ = true;
+      TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, w, 0};
+      TrackMouseEvent(&t);
+      InvalidateRect(w, nullptr, FALSE);
+    } else if (m == WM_MOUSELEAVE) {
+      self->hot_ = false;
+      InvalidateRect(w, nullptr, FALSE);
+    }
+    return DefSubclassProc(w, m, wp, lp);
+  }
+};
+
+// ---- push button with an optional picture ----
+
+class ButtonPeerImpl : public ui::ButtonPeer, public HwndPeer, private HoverTracking {
+ public:
+  ButtonPeerImpl(Win32WidgetFactory& f, ui::Button& owner, HwndPeer& parent, ui::Rect place)
+      : HwndPeer(f, &parent, place), owner_(owner) {
+    CreateHandle(L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0, PhysicalPlace(), false);
+    Track(hwnd_);
+  }
+  ~ButtonPeerImpl() override { Untrack(hwnd_); }
+  void setImage(const std::string& name) override {
+    image_ = name;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void OnCommand(WORD code) override {
+    // An owner-drawn button reports the second click of a double click apart.
+    if (code == BN_CLICKED || code == BN_DOUBLECLICKED) owner_.UserClicked();
+  }
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override {
+    ItemBuffer b(item.hDC, item.rcItem);
+    const bool enabled = !(item.itemState & ODS_DISABLED);
+    factory_.Look().DrawButton(b.Dc(), b.Local(), caption_, Top().Font(), enabled,
+                               (item.itemState & ODS_SELECTED) != 0, hot_ && enabled,
+                               (item.itemState & ODS_FOCUS) != 0, &factory_.Images(), image_, Dpi());
+  }
+
+ private:
+  ui::Button& owner_;
+  std::string image_;
+};
+
+// ---- check box and radio button ----
+
+class CheckPeerImpl : public ui::CheckPeer, public HwndPeer, private HoverTracking {
+ public:
+  CheckPeerImpl(Win32WidgetFactory& f, HwndPeer& parent, ui::Rect place, ui::CheckBox* box,
+                ui::RadioButton* radio)
+      : HwndPeer(f, &parent, place), box_(box), radio_(radio) {
+    CreateHandle(L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0, PhysicalPlace(), false);
+    Track(hwnd_);
+  }
+  ~CheckPeerImpl() override { Untrack(hwnd_); }
+  void setCaption(const std::string& text) override {
+    HwndPeer::setCaption(text);
+    Relayout();
+  }
+  void Relayout() override {
+    // As wide as box and text, no wider: the design places a spin edit over the end of
+    // some of these ("Coordinates:", "Jitter +/- (ms)", "Repeat"), and the field must
+    // stay whole and clickable.
+    ui::Rect r = PhysicalPlace();
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Top().Font());
+    SIZE extent{0, 0};
+    GetTextExtentPoint32W(dc, caption_.c_str(), static_cast<int>(caption_.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    r.width = std::min(r.width, Scale(13) + Scale(5) + static_cast<int>(extent.cx) + Scale(4));
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Top().Font()), FALSE);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void setChecked(bool on) override {
+    if (checked_ == on) return;
+    checked_ = on;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void OnCommand(WORD code) override {
+    if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return;
+    if (box_) {
+      // The user's click changes what is shown, as a native check box does; the control
+      // then learns the new state.
+      checked_ = !checked_;
+      InvalidateRect(hwnd_, nullptr, FALSE);
+      box_->UserToggled(checked_);
+    } else if (radio_) {
+      radio_->UserClicked();
+    }
+  }
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override {
+    ItemBuffer b(item.hDC, item.rcItem);
+    const bool enabled = !(item.itemState & ODS_DISABLED);
+    factory_.Look().DrawCheck(b.Dc(), b.Local(), caption_, Top().Font(), enabled, checked_,
+                              radio_ != nullptr, (item.itemState & ODS_FOCUS) != 0, hot_ && enabled,
+                              Background(), Dpi());
+  }
+
+ private:
+  ui::CheckBox* box_;
+  ui::RadioButton* radio_;
+  bool checked_ = false;
+};
+
+// ---- spin edit: an edit field with an up-down control inside its right edge ----
+
+class SpinPeerImpl : public ui::SpinEditPeer, public HwndPeer {
+ public:
+  SpinPeerImpl(Win32WidgetFactory& f, ui::SpinEdit& owner, HwndPeer& parent, ui::Rect place)
+      : HwndPeer(f, &parent, place), owner_(owner) {
+    CreateHandle(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, EditPlace(), false);
+    const ui::Rect u = ArrowsPlace();
+    arrows_ = CreateWindowExW(0, UPDOWN_CLASSW, L"",
+                              WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_NOTHOUSANDS |
+                                  UDS_ARROWKEYS | UDS_HOTTRACK,
+                              u.left, u.top, u.width, u.height, parent.Handle(), nullptr,
+                              Win32WidgetFactory::Instance(), nullptr);
+    SendMessageW(arrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd_), 0);
+  }
+  ~SpinPeerImpl() override {
+    if (arrows_ && IsWindow(arrows_)) DestroyWindow(arrows_);
+  }
+  void setText(const std::string& text) override {
+    Quiet q(*this);
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (end && *end == '\0' && !text.empty())
+      SendMessageW(arrows_, UDM_SETPOS32, 0, static_cast<LPARAM>(v));
+    SetWindowTextW(hwnd_, Widen(text).c_str());
+  }
+  void setRange(int minValue, int maxValue) override {
+    SendMessageW(arrows_, UDM_SETRANGE32, static_cast<WPARAM>(minValue), static_cast<LPARAM>(maxValue));
+  }
+  void setEnabled(bool on) override {
+    HwndPeer::setEnabled(on);
+    EnableWindow(arrows_, on);
+  }
+  void setVisible(bool on) override {
+    HwndPeer::setVisible(on);
+    ShowWindow(arrows_, on ? SW_SHOWNA : SW_HIDE);
+  }
+  void OnCommand(WORD code) override {
+    if (quiet_) return;
+    if (code == EN_CHANGE)
+      owner_.UserTyped(Narrow(WindowText(hwnd_)));
+    else if (code == EN_KILLFOCUS)
+      owner_.UserLeft();
+  }
+  HBRUSH OnCtlColor(UINT message, HDC dc) override {
+    const Style& s = factory_.Look();
+    const bool on = IsWindowEnabled(hwnd_);
+    (void)message;
+    SetTextColor(dc, on ? s.fieldText : s.disabledText);
+    SetBkColor(dc, on ? s.field : s.buttonDisabled);
+    return s.Brush(on ? s.field : s.buttonDisabled);
+  }
+  void Relayout() override {
+    const ui::Rect e = EditPlace(), u = ArrowsPlace();
+    SetWindowPos(hwnd_, nullptr, e.left, e.top, e.width, e.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(arrows_, nullptr, u.left, u.top, u.width, u.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Top().Font()), TRUE);
+  }
+
+ private:
+  struct Quiet {
+    SpinPeerImpl& p;
+    bool was;
+    explicit Quiet(SpinPeerImpl& peer) : p(peer), was(peer.quiet_) { p.quiet_ = true; }
+    ~Quiet() { p.quiet_ = was; }
+  };
+  int ArrowsWidth() const { return std::min(Scale(17), Scale(place_.width) / 2); }
+  ui::Rect EditPlace() const {
+    ui::Rect r = PhysicalPlace();
+    r.width -= ArrowsWidth();
+    return r;
+  }
+  ui::Rect ArrowsPlace() const {
+    ui::Rect r = PhysicalPlace();
+    return {r.Right() - ArrowsWidth(), r.top, ArrowsWidth(), r.height};
+  }
+  ui::SpinEdit& owner_;
+  HWND arrows_ = nullptr;
+  bool quiet_ = false;
+};
+
+// ---- drop-down list and list box (owner-drawn for the style's selection colours) ----
+
+class ComboPeerImpl : public ui::ListPeer, public HwndPeer {
+ public:
+  ComboPeerImpl(Win32WidgetFactory& f, ui::ComboBox& owner, HwndPeer& parent, ui::Rect place)
+      : HwndPeer(f, &parent, place), owner_(owner) {
+    ui::Rect r = PhysicalPlace();
+    r.height = Scale(200);  // the height of the open list
+    CreateHandle(L"COMBOBOX",
+                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, r,
+                 false);
+    ItemHeights();
+  }
+  void setItems(const std::vector<std::string>& items) override {
+    items_.clear();
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    for (const auto& i : items) {
+      items_.push_back(Widen(i));
+      SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_.back().c_str()));
+    }
+  }
+  void setItemIndex(int index) override { SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+  void OnCommand(WORD code) override {
+    if (code == CBN_SELCHANGE)
+      owner_.UserSelected(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
+  }
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override {
+    ItemBuffer b(item.hDC, item.rcItem);
+    const bool enabled = !(item.itemState & ODS_DISABLED);
+    const bool field = (item.itemState & ODS_COMBOBOXEDIT) != 0;
+    const bool selected = field ? (item.itemState & ODS_FOCUS) != 0 : (item.itemState & ODS_SELECTED) != 0;
+    const std::wstring text =
+        item.itemID < items_.size() ? items_[item.itemID] : std::wstring();
+    factory_.Look().DrawListItem(b.Dc(), b.Local(), text, Top().Font(), enabled, selected, Dpi());
+  }
+  void Relayout() override {
+    ui::Rect r = PhysicalPlace();
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, Scale(200), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Top().Font()), TRUE);
+    ItemHeights();
+  }
+
+ private:
+  void ItemHeights() {
+    // The closed field fills the place; the frame takes 3 pixels on each side.
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(place_.height) - 6);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, Scale(18));
+  }
+  ui::ComboBox& owner_;
+  std::vector<std::wstring> items_;
+};
+
+class ListBoxPeerImpl : public ui::ListPeer, public HwndPeer {
+ public:
+  ListBoxPeerImpl(Win32WidgetFactory& f, ui::ListBox& owner, HwndPeer& parent, ui::Rect place)
+      : HwndPeer(f, &parent, place), owner_(owner) {
+    CreateHandle(L"LISTBOX",
+                 LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
+                     WS_TABSTOP,
+                 WS_EX_CLIENTEDGE, PhysicalPlace(), false);
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, Scale(15));
+  }
+  void setItems(const std::vector<std::string>& items) override {
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    items_.clear();
+    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+    for (const auto& i : items) {
+      items_.push_back(Widen(i));
+      SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_.back().c_str()));
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  void setItemIndex(int index) override { SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+  void OnCommand(WORD code) override {
+    if (code == LBN_SELCHANGE)
+      owner_.UserSelected(static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)));
+  }
+  void OnDrawItem(const DRAWITEMSTRUCT& item) override {
+    if (item.itemID >= items_.size()) return;
+    ItemBuffer b(item.hDC, item.rcItem);
+    factory_.Look().DrawListItem(b.Dc(), b.Local(), items_[item.itemID], Top().Font(),
+                                 !(item.itemState & ODS_DISABLED), (item.itemState & ODS_SELECTED) != 0,
+                                 Dpi());
+  }
+  HBRUSH OnCtlColor(UINT, HDC dc) override {
+    const Style& s = factory_.Look();
+    SetBkColor(dc, s.field);
+    SetTextColor(dc, s.fieldText);
+    return s.Brush(IsWindowEnabled(hwnd_) ? s.field : s.buttonDisabled);
+  }
+  void Relayout() override {
+    HwndPeer::Relayout();
+    SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, Scale(15));
+  }
+
+ private:
+  ui::ListBox& owner_;
+  std::vector<std::wstring> items_;
+};
+
+// ---- label: sizes itself to its text when asked, links react to the mouse ----
+
+class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
+ public:
+  LabelPeerImpl(Win32WidgetFactory& f, ui::Label& owner, HwndPeer& parent, ui::Rect place)
+      : HwndPeer(f, &parent, place), owner_(owner) {
+    CreateHandle(L"QELLabel", 0, 0, Measured(), true);
+  }
+  ~LabelPeerImpl() override {
+    if (underlined_) DeleteObject(underlined_);
+  }
+  void setCaption(const std::string& text) override {
+    caption_ = Widen(text);
+    Relayout();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void setUnderline(bool on) override {
+    underline_ = on;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void setLinkStyle(std::uint32_t rgb) override {
+    link_ = true;
+    linkColour_ = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void setLayout(bool alignRight, bool wordWrap) override {
+    alignRight_ = alignRight;
+    wordWrap_ = wordWrap;
+    Relayout();
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+  void Relayout() override {
+    if (!hwnd_) return;
+    if (underlined_) DeleteObject(underlined_);
+    underlined_ = nullptr;
+    const ui::Rect r = Measured();
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_PAINT:
+        Paint();
+        return 0;
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_ENABLE:
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        break;
+      case WM_MOUSEMOVE:
+        if (!tracking_) {
+          tracking_ = true;
+          TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, hwnd_, 0};
+          TrackMouseEvent(&t);
+          owner_.UserEntered();
+        }
+        return 0;
+      case WM_MOUSELEAVE:
+        tracking_ = false;
+        owner_.UserLeft();
+        return 0;
+      case WM_LBUTTONUP:
+        owner_.UserClicked();
+        return 0;
+      case WM_SETCURSOR:
+        if (link_) {
+          SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
+          return TRUE;
+        }
+        break;
+      default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+
+ private:
+  UINT Format() const {
+    UINT f = DT_NOPREFIX | (alignRight_ ? DT_RIGHT : DT_LEFT);
+    f |= wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
+    return f;
+  }
+  HFONT PaintFont() {
+    if (!underline_) return Top().Font();
+    if (!underlined_) {
+      LOGFONTW lf{};
+      GetObjectW(Top().Font(), sizeof lf, &lf);
+      lf.lfUnderline = TRUE;
+      underlined_ = CreateFontIndirectW(&lf);
+    }
+    return underlined_;
+  }
+  // The place in physical pixels; a width or height of 0 is the text's own.
+  ui::Rect Measured() {
+    ui::Rect r = PhysicalPlace();
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Top().Font());
+    RECT calc{0, 0, r.width > 0 ? r.width : 0, 0};
+    const std::wstring text = caption_.empty() ? std::wstring(L" ") : caption_;
+    UINT flags = DT_CALCRECT | DT_NOPREFIX | (wordWrap_ && r.width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &calc, flags);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    const int textW = caption_.empty() ? 0 : calc.right - calc.left;
+    if (place_.width == 0) {
+      r.width = textW;
+    } else if (!wordWrap_ && textW > r.width) {
+      // Text wider than the place: a right-aligned label grows to the left, as its right
+      // edge is what is anchored; the others grow to the right.
+      if (alignRight_) r.left -= textW - r.width;
+      r.width = textW;
+    }
+    if (place_.height == 0) r.height = calc.bottom - calc.top;
+    return r;
+  }
+  void Paint() {
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(hwnd_, &ps);
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    {
+      ItemBuffer b(target, rc);
+      const Style& s = factory_.Look();
+      FillRect(b.Dc(), &b.Local(), s.Brush(Background()));
+      HGDIOBJ old = SelectObject(b.Dc(), PaintFont());
+      SetBkMode(b.Dc(), TRANSPARENT);
+      const bool on = IsWindowEnabled(hwnd_) != FALSE;
+      SetTextColor(b.Dc(), link_ ? linkColour_ : on ? s.text : s.disabledText);
+      RECT tr = b.Local();
+      DrawTextW(b.Dc(), caption_.c_str(), static_cast<int>(caption_.size()), &tr, Format());
+      SelectObject(b.Dc(), old);
+    }
+    EndPaint(hwnd_, &ps);
+  }
+  ui::Label& owner_;
+  bool underline_ = false;
+  bool link_ = false;
+  COLORREF linkColour_ = 0;
+  bool alignRight_ = false;
+  bool wordWrap_ = false;
+  bool tracking_ = false;
+  HFONT underlined_ = nullptr;
+};
+
+// ---- progress bar: classic drawing, which honours the style's colours ----
+
+class ProgressPeerImpl : public ui::ProgressBarPeer, public HwndPeer {
+ public:
+  ProgressPeerImpl(Win32WidgetFactory& f, HwndPeer& parent, ui::Rect place) : HwndPeer(f, &parent, place) {
+    CreateHandle(PROGRESS_CLASSW, 0, 0, PhysicalPlace(), false);
+    SetWindowTheme(hwnd_, L"", L"");
+    SendMessageW(hwnd_, PBM_SETRANGE32, 0, 100);
+    SendMessageW(hwnd_, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(f.Look().accent));
+    SendMessageW(hwnd_, PBM_SETBKCOLOR, 0, static_cast<LPARAM>(f.Look().field));
+  }
+  void setPosition(int percent) override { SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(percent), 0); }
+  void repaint() override { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+};
+
+// ---- picture ----
+
+class ImagePeerImpl : public HwndPeer {
+ public:
+  ImagePeerImpl(Win32WidgetFactory& f, ui::Image& owner, HwndPeer& parent, ui::Rect place)
+      : HwndPeer(f, &parent, place), name_(owner.PictureName()) {
+    CreateHandle(L"QELImage", 0, 0, PhysicalPlace(), true);
+  }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_PAINT) {
+      PAINTSTRUCT ps;
+      HDC target = BeginPaint(hwnd_, &ps);
+      RECT rc;
+      GetClientRect(hwnd_, &rc);
+      {
+        ItemBuffer b(target, rc);
+        FillRect(b.Dc(), &b.Local(), factory_.Look().Brush(Background()));
+        factory_.Images().Draw(b.Dc(), b.Local(), name_, IsWindowEnabled(hwnd_) != FALSE);
+      }
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+
+ private:
+  std::string name_;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::ButtonPeer> Win32WidgetFactory::CreateButton(ui::Button& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ButtonPeerImpl>(*this, owner, ParentPeer(parent), place);
+}
+
+std::unique_ptr<ui::CheckPeer> Win32WidgetFactory::CreateCheckBox(ui::CheckBox& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<CheckPeerImpl>(*this, ParentPeer(parent), place, &owner, nullptr);
+}
+
+std::unique_ptr<ui::CheckPeer> Win32WidgetFactory::CreateRadioButton(ui::RadioButton& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<CheckPeerImpl>(*this, ParentPeer(parent), place, nullptr, &owner);
+}
+
+std::unique_ptr<ui::SpinEditPeer> Win32WidgetFactory::CreateSpinEdit(ui::SpinEdit& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<SpinPeerImpl>(*this, owner, ParentPeer(parent), place);
+}
+
+std::unique_ptr<ui::ListPeer> Win32WidgetFactory::CreateComboBox(ui::ComboBox& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ComboPeerImpl>(*this, owner, ParentPeer(parent), place);
+}
+
+std::unique_ptr<ui::ListPeer> Win32WidgetFactory::CreateListBox(ui::ListBox& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ListBoxPeerImpl>(*this, owner, ParentPeer(parent), place);
+}
+
+std::unique_ptr<ui::LabelPeer> Win32WidgetFactory::CreateLabel(ui::Label& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<LabelPeerImpl>(*this, owner, ParentPeer(parent), place);
+}
+
+std::unique_ptr<ui::ProgressBarPeer> Win32WidgetFactory::CreateProgressBar(ui::ProgressBar&, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ProgressPeerImpl>(*this, ParentPeer(parent), place);
+}
+
+std::unique_ptr<ui::ControlPeer> Win32WidgetFactory::CreateImage(ui::Image& owner, ui::Container& parent, ui::Rect place) {
+  return std::make_unique<ImagePeerImpl>(*this, owner, ParentPeer(parent), place);
+}
+
+}  // namespace win32ui

@@ -1,0 +1,57 @@
+// A target window for the Windows edition's end-to-end tests: every left button press in
+// its client area is written to a file as "x y" (screen pixels), one line each, at once.
+//   win_target.exe <log file> <left> <top> <width> <height>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+FILE* g_log = nullptr;
+
+LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  switch (m) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      ClientToScreen(w, &p);
+      std::fprintf(g_log, "%ld %ld\n", p.x, p.y);
+      std::fflush(g_log);
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(w, m, wp, lp);
+  }
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argc < 6) return 2;
+  g_log = _wfopen(argv[1], L"w");
+  if (!g_log) return 3;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = L"QELTarget";
+  RegisterClassExW(&wc);
+  HWND w = CreateWindowExW(0, L"QELTarget", L"QEL Target", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                           _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), nullptr,
+                           nullptr, instance, nullptr);
+  if (!w) return 4;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  std::fclose(g_log);
+  return 0;
+}
