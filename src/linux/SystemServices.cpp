@@ -1,0 +1,166 @@
+#include "linux/SystemServices.h"
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <vector>
+
+#include "app/AppInfo.h"
+#include "platform/Files.h"
+#include "platform/LocaleLanguage.h"
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+std::string WithoutTrailingSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+// --- clock ---------------------------------------------------------------------------------
+
+std::uint32_t LinuxClock::GetTickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+                           static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<std::uint32_t>(ms);  // keeps the 49.7-day wrap of the Windows counter
+}
+
+void LinuxClock::Sleep(std::uint32_t ms) {
+  timespec left{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
+  while (nanosleep(&left, &left) == -1 && errno == EINTR) {
+  }
+}
+
+platform::LocalDateTime LinuxClock::Now() {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::uint64_t LinuxClock::HighResolutionNow() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+}
+
+// --- environment ---------------------------------------------------------------------------
+
+std::string LinuxEnvironment::GetVariable(const std::string& name) { return Env(name.c_str()); }
+
+std::string LinuxEnvironment::UserConfigFolder() {
+  // XDG: a relative XDG_CONFIG_HOME is invalid and must be ignored.
+  const std::string xdg = Env("XDG_CONFIG_HOME");
+  if (!xdg.empty() && xdg.front() == '/') return WithoutTrailingSlash(xdg);
+  const std::string home = Env("HOME");
+  if (home.empty()) return {};
+  return WithoutTrailingSlash(home) + "/.config";
+}
+
+std::string LinuxEnvironment::ExecutableFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  return exe.parent_path().string();
+}
+
+std::string LinuxEnvironment::TempFolder() {
+  std::string dir = Env("TMPDIR");
+  if (dir.empty() || dir.front() != '/') dir = "/tmp";
+  dir = WithoutTrailingSlash(dir);
+  if (dir.back() != '/') dir.push_back('/');
+  return dir;
+}
+
+std::uint16_t LinuxEnvironment::SystemDefaultUILanguage() {
+  return platform::LangIdFromLocale(
+      platform::MessagesLocale(Env("LC_ALL"), Env("LC_MESSAGES"), Env("LANG")));
+}
+
+std::string LinuxEnvironment::DecimalSeparator() {
+  // A private locale object read through nl_langinfo_l: no setlocale, so nothing global
+  // changes under Qt or another thread. An uninstalled locale falls back to C.
+  locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+  if (loc == static_cast<locale_t>(0)) return ".";
+  std::string sep = nl_langinfo_l(RADIXCHAR, loc);
+  freelocale(loc);
+  return sep.empty() ? std::string(".") : sep;
+}
+
+char LinuxEnvironment::PathDelimiter() { return '/'; }
+
+// --- registry ------------------------------------------------------------------------------
+
+std::string DataFolderBase(platform::Environment& env) {
+  std::string base = env.GetVariable("APPDATA");
+  if (base.empty()) base = env.UserConfigFolder();
+  return base;
+}
+
+LinuxRegistry::LinuxRegistry(platform::Environment& env)
+    : env_(env),
+      registry_(
+          store_, [this] { return FileName(); },
+          [this] {
+            const std::string file = FileName();
+            return platform::files::ForceDirectories(file.substr(0, file.rfind('/')));
+          }) {}
+
+std::string LinuxRegistry::FileName() const {
+  return DataFolderBase(env_) + "/" + app::kAppTitle + "/registry.ini";
+}
+
+platform::RegReadResult LinuxRegistry::ReadString(const std::string& keyPath,
+                                                  const std::string& name, std::string& value) {
+  return registry_.ReadString(keyPath, name, value);
+}
+
+bool LinuxRegistry::WriteString(const std::string& keyPath, const std::string& name,
+                                const std::string& value) {
+  return registry_.WriteString(keyPath, name, value);
+}
+
+// --- shell ---------------------------------------------------------------------------------
+
+void LinuxShell::Open(const std::string& target, const std::string& /*verb*/) {
+  // Everything the children need is prepared before fork: after it only async-signal-safe
+  // calls. The target goes in as one argument, never through a shell.
+  std::vector<char*> argv = {const_cast<char*>("xdg-open"), const_cast<char*>(target.c_str()),
+                             nullptr};
+  const pid_t child = fork();
+  if (child == 0) {
+    // The middle child leaves at once, so xdg-open is adopted by init and never becomes
+    // our zombie; setsid detaches it from our terminal's signals.
+    setsid();
+    if (fork() == 0) {
+      const int devnull = open("/dev/null", O_RDWR);
+      if (devnull >= 0) {
+        dup2(devnull, STDIN_FILENO);
+        if (devnull > STDERR_FILENO) close(devnull);
+      }
+      execvp(argv[0], argv.data());
+      _exit(127);
+    }
+    _exit(0);
+  }
+  if (child > 0) {
+    int status = 0;
+    while (waitpid(child, &status, 0) == -1 && errno == EINTR) {
+    }
+  }
+}

@@ -1,0 +1,129 @@
+#include <QtCore/QMetaObject>
+#include <QtCore/QObject>
+#include <QtCore/QSocketNotifier>
+
+#include "linux/X11Internal.h"
+
+#include <X11/XKBlib.h>
+
+#include <algorithm>
+
+namespace x11 {
+
+X11Hotkeys::X11Hotkeys(Display* dpy, QObject& context)
+    : dpy_(dpy), root_(DefaultRootWindow(dpy)), context_(context) {
+  // With detectable auto-repeat a held key sends presses without releases in between, so
+  // a second press before the release is a repeat, and MOD_NOREPEAT can drop it.
+  Bool supported = False;
+  XkbSetDetectableAutoRepeat(dpy_, True, &supported);
+  detectableRepeat_ = supported;
+  masks_ = ReadModifierMasks(dpy_);
+  notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, &context_, [this] { Drain(); });
+  DrainLater();
+}
+
+X11Hotkeys::~X11Hotkeys() {
+  notifier_.reset();
+  for (const Grab& g : grabs_) Ungrab(g);
+  XFlush(dpy_);
+}
+
+void X11Hotkeys::SetHandler(std::function<void(int id)> handler) { handler_ = std::move(handler); }
+
+bool X11Hotkeys::Register(int id, std::uint32_t modifiers, std::uint32_t vk) {
+  if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& g) { return g.id == id; })) {
+    return false;  // as RegisterHotKey: an id is registered once
+  }
+  const std::uint32_t keysym = hotkeys::VkToKeysym(vk);
+  if (keysym == 0) return false;
+  const KeyCode keycode = XKeysymToKeycode(dpy_, keysym);
+  if (keycode == 0) return false;  // not on this keyboard (F13..F24 on a plain keymap)
+  masks_ = ReadModifierMasks(dpy_);  // the map may have changed since the last registration
+  unsigned state = 0;
+  if (!hotkeys::ModifiersToXState(modifiers, masks_, state)) return false;
+  // Our own earlier grab of the same combination would be silently replaced by the server:
+  // refuse it, as Windows refuses a combination already taken.
+  if (std::any_of(grabs_.begin(), grabs_.end(), [&](const Grab& g) {
+        return g.keycode == keycode && g.state == state;
+      })) {
+    return false;
+  }
+  Grab g{id, keycode, state, (modifiers & hotkeys::kModNoRepeat) != 0,
+         hotkeys::LockVariants(state, masks_)};
+  bool refused = false;
+  {
+    ErrorTrap trap(dpy_);
+    for (unsigned variant : g.variants) {
+      XGrabKey(dpy_, keycode, variant, root_, False, GrabModeAsync, GrabModeAsync);
+    }
+    refused = trap.SyncFailed();  // BadAccess: another client holds the combination
+    if (refused) Ungrab(g);       // ungrabbing what another client holds changes nothing
+  }
+  DrainLater();  // the sync may have queued events that no socket signal will announce
+  if (refused) return false;
+  grabs_.push_back(std::move(g));
+  return true;
+}
+
+void X11Hotkeys::Unregister(int id) {
+  const auto it = std::find_if(grabs_.begin(), grabs_.end(), [id](const Grab& g) { return g.id == id; });
+  if (it == grabs_.end()) return;
+  Ungrab(*it);
+  grabs_.erase(it);
+  XFlush(dpy_);
+}
+
+void X11Hotkeys::Ungrab(const Grab& g) {
+  for (unsigned variant : g.variants) XUngrabKey(dpy_, g.keycode, variant, root_);
+}
+
+std::string X11Hotkeys::KeyName(std::uint32_t vk) {
+  const std::uint32_t keysym = hotkeys::VkToKeysym(vk);
+  if (keysym == 0) return {};
+  const char* name = XKeysymToString(keysym);
+  return name ? std::string(name) : std::string();
+}
+
+void X11Hotkeys::DrainLater() {
+  if (XEventsQueued(dpy_, QueuedAlready) > 0) {
+    QMetaObject::invokeMethod(&context_, [this] { Drain(); }, Qt::QueuedConnection);
+  }
+}
+
+void X11Hotkeys::Drain() {
+  while (XPending(dpy_)) {
+    XEvent ev;
+    XNextEvent(dpy_, &ev);
+    Handle(ev);
+  }
+}
+
+void X11Hotkeys::Handle(XEvent& ev) {
+  if (ev.type == MappingNotify) {
+    XRefreshKeyboardMapping(&ev.xmapping);
+    return;
+  }
+  if (ev.type == KeyRelease) {
+    for (Grab& g : grabs_) {
+      if (g.keycode == ev.xkey.keycode) g.down = false;
+    }
+    return;
+  }
+  if (ev.type != KeyPress) return;
+  const unsigned state = hotkeys::SignificantState(ev.xkey.state, masks_);
+  for (Grab& g : grabs_) {
+    if (g.keycode != ev.xkey.keycode || g.state != state) continue;
+    const bool repeat = g.down && detectableRepeat_;
+    g.down = true;
+    if (repeat && g.noRepeat) return;
+    const int id = g.id;
+    // The handler may serve the event loop (macro playback does); events Xlib has already
+    // read must not wait for the socket to signal again.
+    DrainLater();
+    if (handler_) handler_(id);
+    return;
+  }
+}
+
+}  // namespace x11

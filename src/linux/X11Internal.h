@@ -1,0 +1,162 @@
+#pragma once
+// Xlib-side pieces of X11Platform. Include only from X11*.cpp files, after any Qt header.
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+#include <X11/extensions/record.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hotkeys/HotkeyData.h"
+#include "hotkeys/VkKeysyms.h"
+#include "platform/Hotkeys.h"
+#include "platform/MouseHook.h"
+#include "platform/MouseInput.h"
+#include "platform/Screen.h"
+
+class QObject;
+class QSocketNotifier;
+class QTimer;
+
+namespace x11 {
+
+// Collects the X errors of one display while it lives, so that an asynchronous error (the
+// BadAccess of a grab another client holds) can be seen after an XSync.
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(Display* dpy);
+  ~ErrorTrap();
+  ErrorTrap(const ErrorTrap&) = delete;
+  ErrorTrap& operator=(const ErrorTrap&) = delete;
+  // Waits for the server to answer everything sent so far; true when any request failed.
+  bool SyncFailed();
+  int errorCode() const { return errorCode_; }
+
+ private:
+  friend int HandleError(Display*, XErrorEvent*);
+  Display* dpy_;
+  int errorCode_ = 0;
+  ErrorTrap* outer_;
+  int (*previousHandler_)(Display*, XErrorEvent*);
+};
+
+// Keeps our connections' stray errors from ending the process (Xlib's default handler
+// exits); errors of other connections go to whichever handler was there before.
+void InstallForgivingErrorHandler(Display* ours);
+void ForgetDisplay(Display* ours);
+
+// Closes the display when it goes.
+struct DisplayCloser {
+  void operator()(Display* d) const;
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+// Reads the live modifier map: which ModN carries Alt, Super and Num Lock.
+hotkeys::XModifierMasks ReadModifierMasks(Display* dpy);
+
+class X11Screen : public platform::Screen {
+ public:
+  explicit X11Screen(Display* dpy, bool haveMonitors);
+  bool CursorPos(ui::Point& p) override;
+  ui::Rect VirtualDesktop() override;
+  ui::Rect WorkArea() override;
+  // The root window's size, read from the server (never the cached DisplayWidth).
+  ui::Rect RootGeometry();
+
+ private:
+  Display* dpy_;
+  Window root_;
+  bool haveMonitors_;
+  Atom workArea_;
+  Atom currentDesktop_;
+};
+
+class X11Mouse : public platform::MouseInputSink {
+ public:
+  X11Mouse(Display* dpy, X11Screen& screen);
+  void Send(const platform::MouseInputRecord& record) override;
+
+ private:
+  void Button(unsigned logical, bool down);
+  unsigned PhysicalButton(unsigned logical);
+  Display* dpy_;
+  X11Screen& screen_;
+  std::vector<unsigned char> map_;  // logical button of physical button i + 1; empty: stale
+};
+
+class X11Hotkeys : public platform::HotkeyRegistrar {
+ public:
+  X11Hotkeys(Display* dpy, QObject& context);
+  ~X11Hotkeys() override;
+  void SetHandler(std::function<void(int id)> handler) override;
+  bool Register(int id, std::uint32_t modifiers, std::uint32_t vk) override;
+  void Unregister(int id) override;
+  std::string KeyName(std::uint32_t vk) override;
+
+ private:
+  struct Grab {
+    int id;
+    unsigned keycode;
+    unsigned state;
+    bool noRepeat;
+    std::vector<unsigned> variants;
+    bool down = false;
+  };
+  void Drain();
+  void DrainLater();
+  void Handle(XEvent& ev);
+  void Ungrab(const Grab& g);
+
+  Display* dpy_;
+  Window root_;
+  QObject& context_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  std::function<void(int)> handler_;
+  std::vector<Grab> grabs_;
+  hotkeys::XModifierMasks masks_;
+  bool detectableRepeat_ = false;
+};
+
+class X11MouseHook : public platform::MouseHook {
+ public:
+  // `control` sends the RECORD requests; every installation gets a data connection of its
+  // own, served by a helper thread that only collects events and posts them to the UI thread.
+  X11MouseHook(Display* control, bool haveRecord, QObject& context);
+  ~X11MouseHook() override;
+  bool Install(Callback callback) override;
+  void Remove() override;
+
+ private:
+  struct Event {
+    std::uint32_t message;
+    int x, y;
+  };
+  static void OnRecord(XPointer self, XRecordInterceptData* data);
+  void Deliver(std::uint64_t generation);
+
+  Display* control_;
+  bool haveRecord_;
+  QObject& context_;
+  DisplayPtr data_;
+  XRecordContext recordContext_ = 0;
+  std::thread thread_;
+  std::unique_ptr<QTimer> flushTimer_;
+  Callback callback_;
+  std::uint64_t generation_ = 0;  // UI thread only
+
+  std::mutex mutex_;  // guards everything below, shared with the helper thread
+  std::condition_variable started_;
+  bool dataStarted_ = false;
+  bool wakePosted_ = false;
+  std::uint64_t postGeneration_ = 0;
+  std::vector<Event> queue_;
+};
+
+}  // namespace x11

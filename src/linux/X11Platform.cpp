@@ -1,0 +1,321 @@
+#include "linux/X11Platform.h"
+
+#include <QtCore/QObject>
+
+#include "linux/X11Internal.h"
+
+#include <X11/Xatom.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+
+#include "clicker/AbsoluteToPixel.h"
+
+namespace x11 {
+
+// --- errors --------------------------------------------------------------------------------
+
+namespace {
+ErrorTrap* g_trap = nullptr;  // innermost active trap; UI thread only
+std::set<Display*> g_ours;
+int (*g_beforeUs)(Display*, XErrorEvent*) = nullptr;
+bool g_forgivingInstalled = false;
+
+int ForgivingHandler(Display* dpy, XErrorEvent* ev) {
+  if (g_ours.count(dpy)) return 0;  // a failed request of ours is a lost request, not a crash
+  return g_beforeUs ? g_beforeUs(dpy, ev) : 0;
+}
+}  // namespace
+
+int HandleError(Display* dpy, XErrorEvent* ev) {
+  for (ErrorTrap* t = g_trap; t; t = t->outer_) {
+    if (t->dpy_ == dpy) {
+      if (t->errorCode_ == 0) t->errorCode_ = ev->error_code;
+      return 0;
+    }
+  }
+  return ForgivingHandler(dpy, ev);
+}
+
+ErrorTrap::ErrorTrap(Display* dpy) : dpy_(dpy), outer_(g_trap) {
+  XSync(dpy_, False);  // earlier requests' errors are not ours to report
+  g_trap = this;
+  previousHandler_ = XSetErrorHandler(HandleError);
+}
+
+ErrorTrap::~ErrorTrap() {
+  XSync(dpy_, False);
+  g_trap = outer_;
+  XSetErrorHandler(previousHandler_);
+}
+
+bool ErrorTrap::SyncFailed() {
+  XSync(dpy_, False);
+  return errorCode_ != 0;
+}
+
+void InstallForgivingErrorHandler(Display* ours) {
+  g_ours.insert(ours);
+  if (!g_forgivingInstalled) {
+    g_beforeUs = XSetErrorHandler(ForgivingHandler);
+    g_forgivingInstalled = true;
+  }
+}
+
+void ForgetDisplay(Display* ours) { g_ours.erase(ours); }
+
+void DisplayCloser::operator()(Display* d) const {
+  if (!d) return;
+  XCloseDisplay(d);
+  ForgetDisplay(d);
+}
+
+// --- modifier map --------------------------------------------------------------------------
+
+hotkeys::XModifierMasks ReadModifierMasks(Display* dpy) {
+  hotkeys::XModifierMasks masks;
+  XModifierKeymap* map = XGetModifierMapping(dpy);
+  if (!map) return masks;
+  int minKeycode = 0, maxKeycode = 0;
+  XDisplayKeycodes(dpy, &minKeycode, &maxKeycode);
+  int perKeycode = 0;
+  KeySym* syms = XGetKeyboardMapping(dpy, static_cast<KeyCode>(minKeycode),
+                                     maxKeycode - minKeycode + 1, &perKeycode);
+  // Mod1..Mod5 only: Shift, Lock and Control have fixed meanings.
+  for (int mod = Mod1MapIndex; mod <= Mod5MapIndex; ++mod) {
+    for (int k = 0; k < map->max_keypermod; ++k) {
+      const KeyCode code = map->modifiermap[mod * map->max_keypermod + k];
+      if (code == 0 || !syms) continue;
+      for (int level = 0; level < perKeycode; ++level) {
+        const KeySym s = syms[(code - minKeycode) * perKeycode + level];
+        const unsigned bit = 1u << mod;
+        if ((s == XK_Alt_L || s == XK_Alt_R) && !masks.alt) masks.alt = bit;
+        if ((s == XK_Super_L || s == XK_Super_R) && !masks.super) masks.super = bit;
+        if (s == XK_Num_Lock && !masks.numLock) masks.numLock = bit;
+      }
+    }
+  }
+  if (syms) XFree(syms);
+  XFreeModifiermap(map);
+  return masks;
+}
+
+// --- screen --------------------------------------------------------------------------------
+
+X11Screen::X11Screen(Display* dpy, bool haveMonitors)
+    : dpy_(dpy),
+      root_(DefaultRootWindow(dpy)),
+      haveMonitors_(haveMonitors),
+      workArea_(XInternAtom(dpy, "_NET_WORKAREA", False)),
+      currentDesktop_(XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False)) {}
+
+bool X11Screen::CursorPos(ui::Point& p) {
+  Window rootReturn = 0, child = 0;
+  int rx = 0, ry = 0, wx = 0, wy = 0;
+  unsigned mask = 0;
+  if (!XQueryPointer(dpy_, root_, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask)) return false;
+  p = {rx, ry};
+  return true;
+}
+
+ui::Rect X11Screen::RootGeometry() {
+  Window rootReturn = 0;
+  int x = 0, y = 0;
+  unsigned w = 0, h = 0, border = 0, depth = 0;
+  if (!XGetGeometry(dpy_, root_, &rootReturn, &x, &y, &w, &h, &border, &depth)) {
+    return {0, 0, DisplayWidth(dpy_, DefaultScreen(dpy_)), DisplayHeight(dpy_, DefaultScreen(dpy_))};
+  }
+  return {0, 0, static_cast<int>(w), static_cast<int>(h)};
+}
+
+ui::Rect X11Screen::VirtualDesktop() {
+  if (haveMonitors_) {
+    int n = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(dpy_, root_, True, &n);
+    if (monitors) {
+      int left = 0, top = 0, right = 0, bottom = 0;
+      for (int i = 0; i < n; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        if (i == 0 || m.x < left) left = m.x;
+        if (i == 0 || m.y < top) top = m.y;
+        if (i == 0 || m.x + m.width > right) right = m.x + m.width;
+        if (i == 0 || m.y + m.height > bottom) bottom = m.y + m.height;
+      }
+      XRRFreeMonitors(monitors);
+      if (n > 0 && right > left && bottom > top) return {left, top, right - left, bottom - top};
+    }
+  }
+  return RootGeometry();
+}
+
+ui::Rect X11Screen::WorkArea() {
+  long desktop = 0;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(dpy_, root_, currentDesktop_, 0, 1, False, XA_CARDINAL, &type, &format,
+                         &count, &after, &data) == Success && data) {
+    if (format == 32 && count == 1) desktop = reinterpret_cast<long*>(data)[0];
+    XFree(data);
+  }
+  data = nullptr;
+  ui::Rect area = RootGeometry();
+  if (XGetWindowProperty(dpy_, root_, workArea_, 0, 4096, False, XA_CARDINAL, &type, &format,
+                         &count, &after, &data) == Success && data) {
+    // One x, y, width, height per desktop; a manager that publishes only one rectangle
+    // means it for every desktop.
+    if (format == 32 && count >= 4) {
+      const long* v = reinterpret_cast<long*>(data);
+      const unsigned long index = (desktop >= 0 && count >= 4 * (static_cast<unsigned long>(desktop) + 1))
+                                      ? static_cast<unsigned long>(desktop) * 4 : 0;
+      if (v[index + 2] > 0 && v[index + 3] > 0) {
+        area = {static_cast<int>(v[index]), static_cast<int>(v[index + 1]),
+                static_cast<int>(v[index + 2]), static_cast<int>(v[index + 3])};
+      }
+    }
+    XFree(data);
+  }
+  return area;
+}
+
+// --- mouse ---------------------------------------------------------------------------------
+
+X11Mouse::X11Mouse(Display* dpy, X11Screen& screen) : dpy_(dpy), screen_(screen) {}
+
+void X11Mouse::Send(const platform::MouseInputRecord& r) {
+  if (r.flags & platform::kMouseMove) {
+    if (r.flags & platform::kMouseAbsolute) {
+      // The record's 0..65535 spans the virtual desktop; the pixel it names must be the very
+      // pixel the program asked for, and it must fit the protocol's 16-bit coordinates.
+      const ui::Rect desk = screen_.VirtualDesktop();
+      const ui::Rect root = screen_.RootGeometry();
+      int x = clicker::AbsoluteToPixel(r.dx, desk.left, desk.width);
+      int y = clicker::AbsoluteToPixel(r.dy, desk.top, desk.height);
+      x = std::clamp(x, 0, std::clamp(root.width - 1, 0, 32767));
+      y = std::clamp(y, 0, std::clamp(root.height - 1, 0, 32767));
+      XTestFakeMotionEvent(dpy_, -1, x, y, CurrentTime);
+    } else {
+      XTestFakeRelativeMotionEvent(dpy_, r.dx, r.dy, CurrentTime);
+    }
+  }
+  if (r.flags & platform::kMouseLeftDown) Button(1, true);
+  if (r.flags & platform::kMouseLeftUp) Button(1, false);
+  if (r.flags & platform::kMouseRightDown) Button(3, true);
+  if (r.flags & platform::kMouseRightUp) Button(3, false);
+  if (r.flags & platform::kMouseMiddleDown) Button(2, true);
+  if (r.flags & platform::kMouseMiddleUp) Button(2, false);
+  // XFlush, not XSync: the record is on its way and a click costs no round trip.
+  XFlush(dpy_);
+}
+
+void X11Mouse::Button(unsigned logical, bool down) {
+  XTestFakeButtonEvent(dpy_, PhysicalButton(logical), down ? True : False, CurrentTime);
+}
+
+// A Windows left button is the user's primary button, whichever hand it sits under:
+// SendInput's left follows SwapMouseButton. XTest presses physical buttons, which the
+// server then maps, so with a left-handed mapping (3 2 1) physical button 1 would arrive
+// as a secondary click. We send the physical button whose logical meaning is the one asked
+// for, so "left" stays primary for left-handed users too. The mapping is cached and read
+// again after the server announces a change (MappingNotify).
+unsigned X11Mouse::PhysicalButton(unsigned logical) {
+  XEvent ev;
+  while (XCheckTypedEvent(dpy_, MappingNotify, &ev)) {
+    if (ev.xmapping.request == MappingPointer) map_.clear();
+    if (ev.xmapping.request == MappingKeyboard || ev.xmapping.request == MappingModifier) {
+      XRefreshKeyboardMapping(&ev.xmapping);
+    }
+  }
+  if (map_.empty()) {
+    unsigned char buf[256];
+    const int n = XGetPointerMapping(dpy_, buf, sizeof buf);
+    map_.assign(buf, buf + std::max(n, 0));
+    if (map_.empty()) map_.push_back(1);
+  }
+  for (std::size_t i = 0; i < map_.size(); ++i) {
+    if (map_[i] == logical) return static_cast<unsigned>(i + 1);
+  }
+  return logical;  // the logical button is switched off: press the plain one
+}
+
+}  // namespace x11
+
+// --- the platform --------------------------------------------------------------------------
+
+struct X11Platform::Parts {
+  QObject context;  // owner of queued deliveries onto the UI thread
+  x11::DisplayPtr control;
+  x11::DisplayPtr events;
+  std::unique_ptr<x11::X11Screen> screen;
+  std::unique_ptr<x11::X11Mouse> mouse;
+  std::unique_ptr<x11::X11Hotkeys> hotkeys;
+  std::unique_ptr<x11::X11MouseHook> hook;
+};
+
+std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
+  const char* name = std::getenv("DISPLAY");
+  const std::string shown = (name && *name) ? name : "(DISPLAY is not set)";
+  x11::DisplayPtr control(XOpenDisplay(nullptr));
+  if (!control) {
+    error = "Cannot connect to the X11 display " + shown +
+            ". QEL Auto Clicker needs an X11 session (or XWayland).";
+    return nullptr;
+  }
+  x11::InstallForgivingErrorHandler(control.get());
+  int ev = 0, err = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(control.get(), &ev, &err, &major, &minor)) {
+    error = "The X server of display " + shown +
+            " lacks the XTEST extension, which QEL Auto Clicker needs to click.";
+    return nullptr;
+  }
+  int xiOpcode = 0;
+  int xiMajor = 2, xiMinor = 2;
+  if (!XQueryExtension(control.get(), "XInputExtension", &xiOpcode, &ev, &err) ||
+      XIQueryVersion(control.get(), &xiMajor, &xiMinor) != Success ||
+      xiMajor * 100 + xiMinor < 202) {
+    error = "The X server of display " + shown +
+            " lacks XInput 2.2, which QEL Auto Clicker needs to watch the mouse.";
+    return nullptr;
+  }
+  x11::DisplayPtr events(XOpenDisplay(DisplayString(control.get())));
+  if (!events) {
+    error = "Cannot open a second connection to the X11 display " + shown + ".";
+    return nullptr;
+  }
+  x11::InstallForgivingErrorHandler(events.get());
+
+  int rrMajor = 0, rrMinor = 0;
+  const bool haveMonitors = XRRQueryExtension(control.get(), &ev, &err) &&
+                            XRRQueryVersion(control.get(), &rrMajor, &rrMinor) &&
+                            rrMajor * 100 + rrMinor >= 105;
+  const bool haveRecord = XRecordQueryVersion(control.get(), &major, &minor) != 0;
+
+  auto parts = std::make_unique<Parts>();
+  parts->control = std::move(control);
+  parts->events = std::move(events);
+  parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors);
+  parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen);
+  parts->hotkeys = std::make_unique<x11::X11Hotkeys>(parts->events.get(), parts->context);
+  parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context);
+  return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
+}
+
+X11Platform::X11Platform(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+
+X11Platform::~X11Platform() {
+  // The hook and the grabs use the connections: they go first.
+  parts_->hook.reset();
+  parts_->hotkeys.reset();
+  parts_->mouse.reset();
+  parts_->screen.reset();
+}
+
+platform::MouseInputSink& X11Platform::Mouse() { return *parts_->mouse; }
+platform::Screen& X11Platform::Screen() { return *parts_->screen; }
+platform::HotkeyRegistrar& X11Platform::Hotkeys() { return *parts_->hotkeys; }
+platform::MouseHook& X11Platform::Hook() { return *parts_->hook; }
