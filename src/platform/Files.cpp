@@ -34,9 +34,20 @@ bool EndsWithIgnoreCase(const std::string& s, const std::string& tail) {
 }  // namespace
 
 bool ReadAll(const std::string& path, std::string& bytes) {
-  std::ifstream in(ToPath(path), std::ios::binary);
+  const fs::path p = ToPath(path);
+  std::ifstream in(p, std::ios::binary);
   if (!in) return false;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Block reads: a macro file may be tens of megabytes, and reading it a character at a
+  // time through stream iterators costs several times as long.
+  std::string data;
+  std::error_code ec;
+  const auto size = fs::file_size(p, ec);
+  if (!ec) data.reserve(static_cast<size_t>(size));
+  char block[65536];
+  while (in) {
+    in.read(block, sizeof block);
+    data.append(block, static_cast<size_t>(in.gcount()));
+  }
   if (in.bad()) return false;
   bytes = std::move(data);
   return true;

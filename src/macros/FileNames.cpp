@@ -1,0 +1,55 @@
+#include "macros/FileNames.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "macros/TextRules.h"
+#include "platform/Files.h"
+
+std::string SanitizeMacroFileName(const std::string& AName) {
+  std::string s = macros::TrimBlanksAndControls(AName);
+  for (char& c : s)
+    if (std::string_view("\"*/:<>?\\|").find(c) != std::string_view::npos) c = '_';
+  return s.empty() ? std::string("Macro") : s;
+}
+
+namespace macros {
+
+std::string JoinPath(const std::string& folder, const std::string& name, char delimiter) {
+  if (!folder.empty() && (folder.back() == delimiter || folder.back() == '/')) return folder + name;
+  return folder + delimiter + name;
+}
+
+std::string RecordingStamp(const platform::LocalDateTime& t) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d.%02d.%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return buf;
+}
+
+std::string SecondsOneDecimal(std::uint32_t ms, const std::string& decimalSeparator) {
+  // In whole numbers: 3150 ms is 3.2 s, not the 3.1 that the binary double 3.15 would give.
+  const std::uint64_t tenths = (static_cast<std::uint64_t>(ms) + 50) / 100;
+  return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10);
+}
+
+bool FileTakenAnyCase(const std::string& folder, const std::string& fileName, char delimiter) {
+  if (platform::files::FileExists(JoinPath(folder, fileName, delimiter))) return true;
+  // Every name this program gives ends in the extension, and the listing matches it in
+  // any case, so listing the macro files is enough to see a twin in another case.
+  for (const std::string& existing : platform::files::ListFiles(folder, kMacroExtension))
+    if (EqualIgnoreCaseAZ(existing, fileName)) return true;
+  return false;
+}
+
+std::string FreeRecordingFileName(const std::string& folder, const std::string& stamp, char delimiter) {
+  std::string base = stamp;
+  for (char& c : base)
+    if (c == ' ') c = '_';
+  std::string name = base + kMacroExtension;
+  for (int counter = 2; FileTakenAnyCase(folder, name, delimiter); ++counter)
+    name = base + "_" + std::to_string(counter) + kMacroExtension;
+  return name;
+}
+
+}  // namespace macros

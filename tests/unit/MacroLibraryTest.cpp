@@ -1,0 +1,217 @@
+#include "MacroWindowFixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fs::create_directories;
+using macrotest::Ev;
+using Strings = std::vector<std::string>;
+
+struct MacroLibraryTest : macrotest::MacroWindow {};
+
+TEST_F(MacroLibraryTest, FillLoadsOnlyMacroFilesDirectlyInTheFolderSkippingBadOnesSilently) {
+  PutMacro("b.qelmac", "Bravo");
+  PutMacro("A.QELMAC", "Alpha");
+  Put("c.qelmac", "no macro lines at all");
+  Put("latin1.qelmac", "Name=Caf\xE9\r\n");
+  Put("notes.txt", "Name=Text\r\n");
+  create_directories(PathOf("sub"));
+  PutMacro("sub/x.qelmac", "Nested");
+  Open();
+  EXPECT_EQ(Lines(), (Strings{"Alpha", "Bravo", ""}));  // sorted by file name
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(f->FMacros[1]->FileName(), PathOf("b.qelmac"));
+  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(p.dialogs.shown.empty());
+}
+
+TEST_F(MacroLibraryTest, PendingSelectionIsUsedOnceWhenInRange) {
+  for (const char* n : {"1.qelmac", "2.qelmac", "3.qelmac"}) PutMacro(n, n);
+  Open();
+  const struct {
+    int pending, selected;
+  } cases[] = {{1, 1}, {2, 2}, {3, 0}, {5, 0}, {-1, 0}};
+  for (const auto& c : cases) {
+    f->FPendingSelectedMacroIndex = c.pending;
+    f->FillMacroList();
+    EXPECT_EQ(Selected(), c.selected) << c.pending;
+    EXPECT_EQ(f->FPendingSelectedMacroIndex, -1);
+  }
+}
+
+TEST_F(MacroLibraryTest, EmptyFolderSelectsNothingAndStartAsksForAMacro) {
+  Open();
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(Selected(), -1);
+  EXPECT_EQ(f->GetSelectedMacro(), nullptr);
+  f->btnStart.UserClicked();
+  EXPECT_EQ(Messages(), Strings{"Please select a macro to play back."});
+  EXPECT_FALSE(f->FRunning);
+}
+
+TEST_F(MacroLibraryTest, AFolderThatCannotBeListedIsReportedWithItsName) {
+  fs::remove_all(folder);
+  std::ofstream(folder) << "a file where the folder should be";
+  Open();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(folder), std::string::npos) << errors[0];
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(TFrmMain::Instance(), f.get());  // creation went on after the error
+}
+
+TEST_F(MacroLibraryTest, RefreshKeepsTheSelectionByNameIgnoringCase) {
+  Open();
+  AddAndSelect({}, "Same");
+  AddAndSelect({}, "other");
+  AddAndSelect({}, "SAME");
+  EXPECT_EQ(Selected(), 2);
+  f->RefreshMacroListBox();
+  EXPECT_EQ(Selected(), 0);  // the first line with that name
+  f->lbMacroses.SetItemIndex(-1);
+  f->RefreshMacroListBox();
+  EXPECT_EQ(Selected(), -1);
+  f->lbMacroses.UserSelected(7);
+  EXPECT_EQ(f->GetSelectedMacro(), nullptr);
+}
+
+TEST_F(MacroLibraryTest, RenameNeedsASelectionAndANewName) {
+  Open();
+  f->bRename.UserClicked();
+  EXPECT_EQ(Messages(), Strings{"Please select a macro first."});
+  EXPECT_EQ(p.dialogs.shown[0].kind, ui::MsgKind::Information);
+  f->bRemove.UserClicked();  // Remove with nothing selected says nothing at all
+  EXPECT_EQ(p.dialogs.shown.size(), 1u);
+
+  PutMacro("t.qelmac", "Test");
+  f->FillMacroList();
+  const std::string before = Read("t.qelmac");
+  for (const char* entered : {"test", "  Test \t", "TEST"}) {
+    p.dialogs.inputAnswers.push_back({true, entered});
+    f->bRename.UserClicked();
+  }
+  p.dialogs.inputAnswers.push_back({false, "cancelled"});
+  f->bRename.UserClicked();
+  EXPECT_EQ(p.dialogs.inputPrompts.back(), "Rename macro|Enter new macro name:|Test");
+  for (const char* blank : {"", "  \t\r\n"}) {
+    p.dialogs.inputAnswers.push_back({true, blank});
+    f->bRename.UserClicked();
+  }
+  EXPECT_EQ(Messages(), (Strings{"Please select a macro first.", "Macro name cannot be empty.",
+                                 "Macro name cannot be empty."}));
+  EXPECT_EQ(p.dialogs.shown.back().kind, ui::MsgKind::Warning);
+  EXPECT_EQ(Lines(), Strings{"Test"});
+  EXPECT_EQ(Files(), Strings{"t.qelmac"});
+  EXPECT_EQ(Read("t.qelmac"), before);
+  EXPECT_EQ(f->Label1.Caption(), "Ready");
+}
+
+TEST_F(MacroLibraryTest, RenameWritesTheSafeFileNameAndDeletesTheOldFile) {
+  PutMacro("2025-03-07_14.05.09.qelmac", "2025-03-07 14.05.09 (3.2s)", {Ev(0, mekMove, 5, 6, -1)});
+  PutMacro("z.qelmac", "Zulu");
+  Open();
+  p.dialogs.inputAnswers.push_back({true, " a/b "});
+  f->bRename.UserClicked();
+  EXPECT_EQ(Lines(), (Strings{"a/b", "Zulu"}));  // keeps its place
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(Files(), (Strings{"a_b.qelmac", "z.qelmac"}));
+  EXPECT_EQ(f->GetSelectedMacro()->FileName(), PathOf("a_b.qelmac"));
+  auto reloaded = TRecordedMacro::LoadFromFile(PathOf("a_b.qelmac"));
+  EXPECT_EQ(reloaded->Name(), "a/b");
+  EXPECT_EQ(reloaded->Events(), (std::vector<TMacroMouseEvent>{Ev(0, mekMove, 5, 6, -1)}));
+  EXPECT_EQ(f->Label1.Caption(), "Macro renamed.");
+}
+
+TEST_F(MacroLibraryTest, RenameToTheSameFileRewritesItInPlace) {
+  PutMacro("2025-03-07_14.05.09.qelmac", "2025-03-07 14.05.09 (3.2s)");
+  PutMacro("Abc.qelmac", "x");
+  Open();
+  p.dialogs.inputAnswers.push_back({true, "2025-03-07_14.05.09"});
+  f->lbMacroses.UserSelected(0);
+  f->bRename.UserClicked();
+  p.dialogs.inputAnswers.push_back({true, "abc"});  // Abc.qelmac is its own file in any case
+  f->lbMacroses.UserSelected(1);
+  f->bRename.UserClicked();
+  EXPECT_TRUE(p.dialogs.shown.empty());
+  EXPECT_EQ(Files(), (Strings{"2025-03-07_14.05.09.qelmac", "Abc.qelmac"}));
+  EXPECT_EQ(TRecordedMacro::LoadFromFile(PathOf("2025-03-07_14.05.09.qelmac"))->Name(), "2025-03-07_14.05.09");
+  EXPECT_EQ(TRecordedMacro::LoadFromFile(PathOf("Abc.qelmac"))->Name(), "abc");
+  EXPECT_EQ(Lines(), (Strings{"2025-03-07_14.05.09", "abc"}));
+}
+
+TEST_F(MacroLibraryTest, RenameOntoAnExistingFileInAnyCaseIsRefused) {
+  PutMacro("1.qelmac", "One");
+  Put("OTHER.qelmac", "\xFF not even a macro");
+  Open();
+  for (const char* target : {"other", "Other", "OTHER"}) {
+    p.dialogs.inputAnswers.push_back({true, target});
+    f->bRename.UserClicked();
+  }
+  EXPECT_EQ(Messages(), Strings(3, "A macro file with this name already exists."));
+  EXPECT_EQ(Lines(), Strings{"One"});
+  EXPECT_EQ(Files(), (Strings{"1.qelmac", "OTHER.qelmac"}));
+  EXPECT_EQ(f->Label1.Caption(), "Ready");
+}
+
+TEST_F(MacroLibraryTest, RenameAfterTheFileWasDeletedElsewhereJustWritesTheNewOne) {
+  PutMacro("1.qelmac", "One");
+  Open();
+  fs::remove(PathOf("1.qelmac"));
+  p.dialogs.inputAnswers.push_back({true, "Two"});
+  f->bRename.UserClicked();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Files(), Strings{"Two.qelmac"});
+  EXPECT_EQ(Lines(), Strings{"Two"});
+}
+
+TEST_F(MacroLibraryTest, AFailedWriteDuringRenameChangesNothing) {
+  PutMacro("1.qelmac", "One");
+  // A folder where the new file should go: it is no file, so the rename goes ahead and
+  // the write fails, whoever runs the test.
+  create_directories(PathOf("Two.qelmac") + "/inside");
+  Open();
+  const MacroPtr before = f->GetSelectedMacro();
+  p.dialogs.inputAnswers.push_back({true, "Two"});
+  f->bRename.UserClicked();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Two.qelmac"), std::string::npos) << errors[0];
+  EXPECT_EQ(f->GetSelectedMacro(), before);
+  EXPECT_EQ(before->Name(), "One");
+  EXPECT_EQ(before->FileName(), PathOf("1.qelmac"));
+  EXPECT_EQ(Lines(), Strings{"One"});
+  EXPECT_EQ(Files(), (Strings{"1.qelmac", "Two.qelmac"}));
+  EXPECT_EQ(TRecordedMacro::LoadFromFile(PathOf("1.qelmac"))->Name(), "One");
+  EXPECT_EQ(f->Label1.Caption(), "Ready");
+}
+
+TEST_F(MacroLibraryTest, RemoveAsksThenDeletesTheFileAndSelectsNothing) {
+  PutMacro("1.qelmac", "One");
+  PutMacro("2.qelmac", "Two");
+  Open();
+  p.dialogs.answers.push_back(ui::MsgResult::No);
+  f->bRemove.UserClicked();
+  EXPECT_EQ(Messages(), Strings{"Delete selected macro?"});
+  EXPECT_EQ(p.dialogs.shown[0].kind, ui::MsgKind::Confirmation);
+  EXPECT_EQ(p.dialogs.shown[0].buttons, ui::MsgButtons::YesNo);
+  EXPECT_EQ(Files().size(), 2u);
+
+  f->bRemove.UserClicked();  // Yes
+  EXPECT_EQ(Lines(), Strings{"Two"});
+  EXPECT_EQ(Files(), Strings{"2.qelmac"});
+  EXPECT_EQ(Selected(), -1);
+  EXPECT_EQ(f->Label1.Caption(), "Selected macro removed.");
+  f->btnStart.UserClicked();
+  EXPECT_EQ(Messages().back(), "Please select a macro to play back.");
+}
+
+TEST_F(MacroLibraryTest, RemoveOfAMacroWhoseFileIsGoneJustDropsIt) {
+  PutMacro("1.qelmac", "Same");
+  PutMacro("2.qelmac", "same");
+  Open();
+  fs::remove(PathOf("1.qelmac"));
+  f->bRemove.UserClicked();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Lines(), Strings{"same"});
+  EXPECT_EQ(Selected(), 0);  // another macro of that name, ignoring case
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+#include <algorithm>
+
+#include "MacroWindowFixture.h"
+#include "clicker/AbsoluteCoord.h"
+#include "hotkeys/HotkeyData.h"
+
+namespace {
+
+using macrotest::Ev;
+using platform::MouseInputRecord;
+using Strings = std::vector<std::string>;
+
+constexpr std::uint32_t kMove = platform::kMouseMove | platform::kMouseVirtualDesk | platform::kMouseAbsolute;
+
+// What was sent, as (time, flags) pairs, times relative to `origin`.
+struct Sent {
+  std::int64_t at;
+  std::uint32_t flags;
+  bool operator==(const Sent&) const = default;
+};
+
+struct MacroPlaybackTest : macrotest::MacroWindow {
+  MacroPlaybackTest() { Open(); }
+  void RepeatCount(int n) {
+    f->rbRepeatCount.UserClicked();
+    f->seRepeat.SetValue(n);
+  }
+  std::vector<Sent> SentSince(std::uint64_t origin) const {
+    std::vector<Sent> out;
+    for (size_t i = 0; i < p.mouse.sent.size(); ++i)
+      out.push_back({static_cast<std::int64_t>(p.mouse.sentAt[i]) - static_cast<std::int64_t>(origin),
+                     p.mouse.sent[i].flags});
+    return out;
+  }
+  std::vector<std::uint64_t> servings;  // fake time of every serving of the queue
+  // The "user" acts while playback serves the queue; each serving is logged.
+  void WhileServing(std::function<void()> act) {
+    p.clock.onProcessMessages = [this, act] {
+      servings.push_back(p.clock.now);
+      if (act) act();
+    };
+  }
+};
+
+TEST_F(MacroPlaybackTest, OnePassSendsEveryEventAtItsOffsetMovingBeforeEachButton) {
+  AddAndSelect({Ev(0, mekMove, 0, 0, -1), Ev(100, mekDown, 1919, 1079, 0), Ev(100, mekUp, 1919, 1079, 0),
+                Ev(150, 7, 5, 5, -1), Ev(1500, mekMove, 10, 10, -1), Ev(10000, mekDown, 10, 10, 1),
+                Ev(10001, mekUp, 10, 10, 1), Ev(10002, mekDown, 10, 10, 5)});
+  RepeatCount(1);
+  p.clock.now = 777;
+  f->btnStart.UserClicked();
+  using namespace platform;
+  EXPECT_EQ(SentSince(777), (std::vector<Sent>{{0, kMove},
+                                               {100, kMove},
+                                               {100, kMouseLeftDown},
+                                               {100, kMove},
+                                               {100, kMouseLeftUp},
+                                               // kind 7 at 150: its wait, nothing sent
+                                               {1500, kMove},
+                                               {10000, kMove},
+                                               {10000, kMouseRightDown},
+                                               {10001, kMove},
+                                               {10001, kMouseRightUp},
+                                               {10002, kMove},
+                                               {10002, 0}}));  // button 5 presses nothing
+  EXPECT_EQ(p.mouse.sent[1], (MouseInputRecord{65535, 65535, kMove}));
+  EXPECT_EQ(f->Label1.Caption(), "Completed macro repeat count. Runs done: 1");
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_TRUE(f->btnStart.Enabled());
+  // Long waits are cut into slices of at most 50 ms.
+  EXPECT_LE(*std::max_element(p.clock.sleeps.begin(), p.clock.sleeps.end()), 50u);
+}
+
+TEST_F(MacroPlaybackTest, SlicesAddNoDriftWhenServingTheQueueTakesTime) {
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(10000, mekMove, 2, 2, -1)});
+  RepeatCount(1);
+  WhileServing([this] { p.clock.now += 1; });  // every serving costs a millisecond
+  f->btnStart.UserClicked();
+  ASSERT_EQ(p.mouse.sentAt.size(), 2u);
+  // One serving before the event is not subtracted (as recorded timing goes), but the
+  // two hundred servings between the slices must not add up.
+  EXPECT_GE(p.mouse.sentAt[1] - p.mouse.sentAt[0], 10000u);
+  EXPECT_LE(p.mouse.sentAt[1] - p.mouse.sentAt[0], 10002u);
+}
+
+TEST_F(MacroPlaybackTest, RepeatCountThreeRunsThreePassesBackToBack) {
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(2000, mekMove, 2, 2, -1)});
+  RepeatCount(3);
+  f->btnStart.UserClicked();
+  std::vector<std::uint64_t> moves(p.mouse.sentAt.begin(), p.mouse.sentAt.end());
+  EXPECT_EQ(moves, (std::vector<std::uint64_t>{0, 2000, 2000, 4000, 4000, 6000}));
+  EXPECT_EQ(f->Label1.Caption(), "Completed macro repeat count. Runs done: 3");
+  EXPECT_EQ(f->FClicksDone, 3u);
+}
+
+TEST_F(MacroPlaybackTest, UntilStoppedRunsUntilTheStopHotkeyAndCountsOnlyWholePasses) {
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(1000, mekMove, 2, 2, -1)});
+  std::uint64_t stopAt = 0;
+  WhileServing([&] {
+    if (stopAt == 0 && p.clock.now >= 3520) {
+      stopAt = p.clock.now;
+      p.hotkeys.Press(hotkeys::kStopHotkeyId);
+    }
+  });
+  f->btnStart.UserClicked();
+  EXPECT_EQ(f->Label1.Caption(), "Stopped by hotkey. Runs done: 3");
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_EQ(p.mouse.sent.size(), 7u);  // three passes and the first move of the fourth
+  EXPECT_LE(p.mouse.sentAt.back(), stopAt);
+  EXPECT_EQ(p.clock.now, stopAt);  // nothing more was waited for
+  // Within a wait the queue is served at least every 50 ms, so a stop is seen in time.
+  for (size_t i = 1; i < servings.size(); ++i) EXPECT_LE(servings[i] - servings[i - 1], 50u) << i;
+}
+
+TEST_F(MacroPlaybackTest, AStopDuringALongWaitSendsNothingMore) {
+  AddAndSelect({Ev(0, mekDown, 5, 5, 0), Ev(5000, mekUp, 5, 5, 0)});
+  RepeatCount(10);
+  WhileServing([&] {
+    if (p.clock.now >= 1000 && f->FRunning) f->btnStop.UserClicked();
+  });
+  f->btnStart.UserClicked();
+  EXPECT_EQ(f->Label1.Caption(), "Stopped by button. Runs done: 0");
+  // The press stays pressed: its release was never played.
+  EXPECT_EQ(SentSince(0), (std::vector<Sent>{{0, kMove}, {0, platform::kMouseLeftDown}}));
+  EXPECT_LE(p.clock.now, 1050u);
+}
+
+TEST_F(MacroPlaybackTest, RenameRemoveAndReselectDuringPlaybackLeaveThePlayedMacroAlone) {
+  PutMacro("a.qelmac", "A", {Ev(0, mekMove, 100, 100, -1), Ev(500, mekMove, 200, 200, -1)});
+  PutMacro("b.qelmac", "B", {Ev(0, mekMove, 900, 900, -1)});
+  f->FillMacroList();
+  f->lbMacroses.UserSelected(0);
+  const MacroPtr played = f->GetSelectedMacro();
+  RepeatCount(2);
+  bool acted = false;
+  WhileServing([&] {
+    if (acted) return;
+    acted = true;
+    p.dialogs.inputAnswers.push_back({true, "Renamed"});
+    f->bRename.UserClicked();
+    f->bRemove.UserClicked();  // the renamed macro, confirmed with Yes
+    f->lbMacroses.UserSelected(0);  // now B
+  });
+  f->btnStart.UserClicked();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Lines(), Strings{"B"});
+  EXPECT_EQ(Files(), Strings{"b.qelmac"});
+  EXPECT_EQ(played->Name(), "A");  // the object being played was never touched
+  EXPECT_EQ(f->Label1.Caption(), "Completed macro repeat count. Runs done: 2");
+  const ui::Rect desk = p.screen.VirtualDesktop();
+  ASSERT_EQ(p.mouse.sent.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    const int x = i % 2 == 0 ? 100 : 200;
+    EXPECT_EQ(p.mouse.sent[i].dx, clicker::ToAbsoluteCoord(x, desk.left, desk.width)) << i;
+  }
+}
+
+TEST_F(MacroPlaybackTest, SelectionLostDuringTheStartDelayEndsTheRun) {
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1)});
+  f->seStartDelaySS.SetValue(1);
+  f->btnStart.UserClicked();
+  f->lbMacroses.UserSelected(-1);
+  p.clock.Advance(1000);
+  EXPECT_EQ(f->Label1.Caption(), "No macro selected.");
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_TRUE(p.mouse.sent.empty());
+}
+
+TEST_F(MacroPlaybackTest, HiddenAgainWhenTheWindowCameBackDuringTheStartDelay) {
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(40, mekMove, 2, 2, -1)});
+  RepeatCount(1);
+  f->chkMinimizeToTrayOnStart.SetChecked(true);
+  f->seStartDelaySS.SetValue(1);
+  f->btnStart.UserClicked();
+  EXPECT_FALSE(f->Form.Visible());
+  f->TrayIcon1.UserClicked();  // the user brings it back during the delay
+  ASSERT_TRUE(f->Form.Visible());
+  bool hiddenWhilePlaying = true;
+  WhileServing([&] { hiddenWhilePlaying = hiddenWhilePlaying && !f->Form.Visible() && f->FHiddenForMacroPlayback; });
+  p.clock.Advance(1000);
+  EXPECT_TRUE(hiddenWhilePlaying);
+  EXPECT_EQ(p.clock.sleeps.front(), 250u);
+  EXPECT_EQ(p.mouse.sentAt.front(), 1250u);  // after the delay and the pause for hiding
+  EXPECT_TRUE(f->Form.Visible());
+  EXPECT_FALSE(f->FHiddenForMacroPlayback);
+  EXPECT_EQ(f->Label1.Caption(), "Completed macro repeat count. Runs done: 1");
+}
+
+TEST_F(MacroPlaybackTest, EndingTextsForEmptyMacrosAndAChangedRepeatOption) {
+  AddAndSelect({});
+  RepeatCount(5);
+  f->btnStart.UserClicked();
+  EXPECT_EQ(f->Label1.Caption(), "Completed macro repeat count. Runs done: 5");
+
+  // The pass count is read at the start; the ending text looks at the option at the end.
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(100, mekMove, 2, 2, -1)});
+  RepeatCount(2);
+  WhileServing([&] { f->rbUntilStopped.UserClicked(); });
+  f->btnStart.UserClicked();
+  EXPECT_EQ(f->Label1.Caption(), "Macro playback stopped. Runs done: 2");
+  EXPECT_TRUE(p.dialogs.shown.empty());
+}
+
+}  // namespace

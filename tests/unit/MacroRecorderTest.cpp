@@ -1,0 +1,228 @@
+#include "MacroWindowFixture.h"
+#include "hotkeys/HotkeyData.h"
+#include "macros/MouseHookProc.h"
+#include "platform/MouseHook.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using macrotest::Ev;
+using Events = std::vector<TMacroMouseEvent>;
+using Strings = std::vector<std::string>;
+
+struct MacroRecorderTest : macrotest::MacroWindow {
+  std::string Caption() const { return f->Form.Caption(); }
+  void Hotkey(int id) { p.hotkeys.Press(id); }
+  // Create, then the start-macros hotkey: recording at once, at the current fake time.
+  void RecordNow() {
+    f->btnCreateMacros.UserClicked();
+    Hotkey(hotkeys::kStartMacrosHotkeyId);
+    ASSERT_TRUE(f->FRecording);
+  }
+};
+
+TEST_F(MacroRecorderTest, CountdownBlinksEachSecondAndRecordingStartsWithTheEleventhTick) {
+  Open();
+  f->btnCreateMacros.UserClicked();
+  EXPECT_TRUE(f->FWaitingForRecordStart);
+  EXPECT_TRUE(f->FRecUiActive);
+  EXPECT_EQ(Caption(), "  Recording starts in 10...");
+  const auto& window = *p.widgets.lastWindow;
+  for (int n = 10; n >= 1; --n) {
+    const int repaints = window.repaintCount;
+    p.clock.Advance(1000);
+    EXPECT_EQ(Caption(), "  Recording starts in " + std::to_string(n) + " ...");
+    EXPECT_EQ(window.repaintCount, repaints + 2);  // blank, then the number
+  }
+  EXPECT_EQ(p.clock.sleeps, std::vector<std::uint32_t>(10, 100));
+  EXPECT_FALSE(f->FRecording);
+  EXPECT_EQ(p.hook.installs, 0);
+
+  p.clock.Advance(10999 - p.clock.now);  // Create was at 0
+  EXPECT_FALSE(f->FRecording);
+  p.clock.Advance(1);  // 11 s after Create
+  EXPECT_TRUE(f->FRecording);
+  EXPECT_FALSE(f->FWaitingForRecordStart);
+  EXPECT_FALSE(f->FCountdownTimer->Enabled());
+  EXPECT_EQ(p.hook.installs, 1);
+  EXPECT_EQ(f->FRecordedEvents, (Events{Ev(0, mekMove, 500, 400, -1)}));
+  EXPECT_EQ(Caption(), "  Recording... Press Shift+Ctrl+X to stop");
+  EXPECT_EQ(f->Label1.Caption(), "Recording macro...");
+}
+
+TEST_F(MacroRecorderTest, DuringTheCountdownOnlyTheStartMacrosHotkeyActs) {
+  Open();
+  f->btnCreateMacros.UserClicked();
+  p.clock.Advance(3000);
+  Hotkey(hotkeys::kStopHotkeyId);
+  Hotkey(hotkeys::kStartHotkeyId);
+  f->btnCreateMacros.UserClicked();
+  EXPECT_TRUE(f->FWaitingForRecordStart);
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_EQ(f->FCountdownValue, 7);
+  EXPECT_EQ(f->Label1.Caption(), "Ready");
+
+  Hotkey(hotkeys::kStartMacrosHotkeyId);
+  EXPECT_TRUE(f->FRecording);
+  const auto events = f->FRecordedEvents;
+  p.clock.Advance(20000);  // the countdown is over for good
+  Hotkey(hotkeys::kStartMacrosHotkeyId);
+  EXPECT_EQ(f->FRecordedEvents, events);
+  EXPECT_EQ(p.hook.installs, 1);
+}
+
+TEST_F(MacroRecorderTest, CreateIsIgnoredWhileARunIsActive) {
+  Open();
+  AddAndSelect({Ev(60000, mekMove, 1, 1, -1)});
+  p.clock.onProcessMessages = [&] {
+    f->btnCreateMacros.UserClicked();
+    Hotkey(hotkeys::kStopHotkeyId);
+  };
+  f->btnStart.UserClicked();
+  EXPECT_FALSE(f->FWaitingForRecordStart);
+  EXPECT_FALSE(f->FCountdownTimer->Enabled());
+}
+
+TEST_F(MacroRecorderTest, HookEventsBecomeEventsByTheTable) {
+  Open();
+  RecordNow();
+  using namespace platform;
+  auto at = [&](std::uint64_t t) { p.clock.now = t; };
+  at(5), p.hook.Event(kWmMouseMove, 10, 10);
+  at(7), p.hook.Event(kWmMouseMove, 10, 10);  // same place: dropped
+  p.hook.Event(kWmLButtonDown, 10, 10);        // at the last move's place: the press alone
+  at(20), p.hook.Event(kWmLButtonUp, 10, 10);
+  p.hook.Event(kWmMouseWheel, 30, 30);
+  p.hook.Event(kWmXButtonDown, 31, 30);
+  p.hook.Event(0x020E /* horizontal wheel */, 32, 30);
+  p.hook.Event(kWmMouseMove, 40, 40, -1);  // negative nCode: not for us
+  at(100), p.hook.Event(kWmRButtonDown, 20, 20);
+  p.hook.Event(kWmRButtonUp, 20, 20);
+  at(150), p.hook.Event(kWmMButtonDown, 21, 20);
+  p.hook.Event(kWmMButtonUp, -5, -7);
+  at(160), p.hook.Event(kWmMouseMove, 500, 400);
+  EXPECT_EQ(f->FRecordedEvents, (Events{
+                                    Ev(0, mekMove, 500, 400, -1),
+                                    Ev(5, mekMove, 10, 10, -1),
+                                    Ev(7, mekDown, 10, 10, 0),
+                                    Ev(20, mekUp, 10, 10, 0),
+                                    Ev(100, mekMove, 20, 20, -1),
+                                    Ev(100, mekDown, 20, 20, 1),
+                                    Ev(100, mekUp, 20, 20, 1),
+                                    Ev(150, mekMove, 21, 20, -1),
+                                    Ev(150, mekDown, 21, 20, 2),
+                                    Ev(150, mekMove, -5, -7, -1),
+                                    Ev(150, mekUp, -5, -7, 2),
+                                    Ev(160, mekMove, 500, 400, -1),
+                                }));
+  EXPECT_EQ(f->FLastRecordTick, p.clock.GetTickCount());
+}
+
+TEST_F(MacroRecorderTest, TimesSurviveAWrapOfTheTickCounter) {
+  p.clock.tickBase = 0xFFFFFFFFu - 4;
+  Open();
+  RecordNow();
+  p.clock.now += 10;
+  p.hook.Event(platform::kWmMouseMove, 1, 2);
+  EXPECT_EQ(f->FRecordedEvents.back(), Ev(10, mekMove, 1, 2, -1));
+  Hotkey(hotkeys::kStopHotkeyId);
+  EXPECT_EQ(f->FMacros.at(0)->DurationMs(), 10u);
+}
+
+TEST_F(MacroRecorderTest, StopSavesNamesAndSelectsTheMacro) {
+  p.env.decimal = ",";
+  PutMacro("0.qelmac", "Older");
+  Open();
+  const std::string normalCaption = Caption();
+  RecordNow();
+  p.clock.now += 3187;
+  p.hook.Event(platform::kWmMouseMove, 700, 380);
+  p.clock.now += 2000;  // the stop itself does not count
+  Hotkey(hotkeys::kStopHotkeyId);
+
+  const std::string name = "2025-03-07 14.05.09 (3,2s)";
+  EXPECT_FALSE(f->FRecording);
+  EXPECT_FALSE(f->FRecUiActive);
+  EXPECT_EQ(Caption(), normalCaption);
+  EXPECT_EQ(p.hook.removes, 1);
+  EXPECT_TRUE(f->FRecordedEvents.empty());
+  EXPECT_EQ(Lines(), (Strings{"Older", name}));
+  EXPECT_EQ(Selected(), 1);
+  EXPECT_EQ(f->Label1.Caption(), "Macro saved: " + name + ". Recording stopped by hotkey.");
+  EXPECT_EQ(Files(), (Strings{"0.qelmac", "2025-03-07_14.05.09.qelmac"}));
+  auto saved = TRecordedMacro::LoadFromFile(PathOf("2025-03-07_14.05.09.qelmac"));
+  EXPECT_EQ(saved->Name(), name);
+  EXPECT_EQ(saved->DurationMs(), 3187u);
+  EXPECT_EQ(saved->Events(), (Events{Ev(0, mekMove, 500, 400, -1), Ev(3187, mekMove, 700, 380, -1)}));
+  EXPECT_EQ(f->GetSelectedMacro()->FileName(), PathOf("2025-03-07_14.05.09.qelmac"));
+
+  // Nothing reaches the window after the stop.
+  LowLevelMouseProc(0, platform::kWmMouseMove, 1, 1);
+  f->HookEvent(0, platform::kWmMouseMove, 1, 1);
+  EXPECT_TRUE(f->FRecordedEvents.empty());
+}
+
+TEST_F(MacroRecorderTest, RecordingsWithinOneSecondGetNumberedFiles) {
+  PutMacro("2025-03-07_14.05.09_2.QELMAC", "taken in another letter case");
+  Open();
+  for (int i = 0; i < 3; ++i) {
+    RecordNow();
+    Hotkey(hotkeys::kStopHotkeyId);
+  }
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Files(), (Strings{"2025-03-07_14.05.09.qelmac", "2025-03-07_14.05.09_2.QELMAC",
+                              "2025-03-07_14.05.09_3.qelmac", "2025-03-07_14.05.09_4.qelmac"}));
+  EXPECT_EQ(Lines().size(), 4u);
+  // A still recording: one move, duration 0.
+  EXPECT_EQ(Lines().back(), "2025-03-07 14.05.09 (0.0s)");
+}
+
+TEST_F(MacroRecorderTest, NothingRecordedSavesNothing) {
+  p.screen.cursorOk = false;
+  p.hook.failInstall = true;  // a hook that cannot be installed is not reported
+  Open();
+  RecordNow();
+  EXPECT_TRUE(f->FRecordedEvents.empty());
+  EXPECT_FALSE(f->FMouseHook);
+  Hotkey(hotkeys::kStopHotkeyId);
+  EXPECT_EQ(f->Label1.Caption(), "Macro recording cancelled or empty.");
+  EXPECT_TRUE(Files().empty());
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_FALSE(f->FRecUiActive);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MacroRecorderTest, ClosingWhileRecordingSavesTheMacro) {
+  Open();
+  RecordNow();
+  f->FormCloseQuery();
+  EXPECT_EQ(f->Label1.Caption(),
+            "Macro saved: 2025-03-07 14.05.09 (0.0s). Recording stopped because application is closing.");
+  EXPECT_EQ(Files(), Strings{"2025-03-07_14.05.09.qelmac"});
+}
+
+TEST_F(MacroRecorderTest, AFailedSaveDiscardsTheMacroAfterTheWindowIsBack) {
+  Open();
+  fs::create_directories(PathOf("2025-03-07_14.05.09.qelmac") + "/inside");  // no file can go there
+  RecordNow();
+  Hotkey(hotkeys::kStopHotkeyId);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("2025-03-07_14.05.09.qelmac"), std::string::npos) << errors[0];
+  EXPECT_FALSE(f->FRecording);
+  EXPECT_FALSE(f->FRecUiActive);
+  EXPECT_TRUE(f->FMacros.empty());
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(f->Label1.Caption(), "Recording macro...");
+}
+
+TEST_F(MacroRecorderTest, TheHookFindsNoWindowOnceItIsGone) {
+  Open();
+  RecordNow();
+  f->FormDestroy();  // the recording flag stays; only the window reference stops events
+  EXPECT_EQ(TFrmMain::Instance(), nullptr);
+  ASSERT_TRUE(f->FRecording);
+  LowLevelMouseProc(0, platform::kWmMouseMove, 9, 9);
+  EXPECT_TRUE(f->FRecordedEvents.empty());
+}
+
+}  // namespace
