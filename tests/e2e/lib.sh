@@ -45,9 +45,13 @@ e2e_start_display() {
   xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start on :$num"
   openbox --sm-disable >/dev/null 2>&1 &
   e2e_track $!
-  # The window manager is up once it has claimed the screen.
-  for _ in $(seq 1 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+  # Openbox claims the screen early but loses map requests until its start-up is over,
+  # which it ends by publishing the work area.
+  for _ in $(seq 1 150); do
+    if xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= "; then
+      sleep 0.2
+      return 0
+    fi
     sleep 0.1
   done
   e2e_fail "openbox did not start on :$num"

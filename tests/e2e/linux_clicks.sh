@@ -35,7 +35,7 @@ e2e_start_display "${E2E_DISPLAY:-91}" 1280x1024x24
 CLICKS=$TMP/clicks.txt
 "$TARGET" "QEL click target" "$CLICKS" 700 120 300 300 &
 e2e_track $!
-TARGET_WIN=$(e2e_wait_window "QEL click target") || e2e_fail "the target window did not appear"
+TARGET_WIN=$(e2e_wait_window "QEL click target" 30) || { xwininfo -root -tree | head -n 30; e2e_fail "the target window did not appear"; }
 read -r TX TY < <(e2e_window_origin "$TARGET_WIN")
 PX=$((TX + 137))
 PY=$((TY + 151))
@@ -113,6 +113,24 @@ COUNT=$(wc -l <"$CLICKS")
 eval "$(xdotool getwindowgeometry --shell "$WIN")"
 [ "$WIDTH" -eq 569 ] && [ "$HEIGHT" -eq 585 ] || e2e_fail "the window did not get its size back (${WIDTH}x${HEIGHT})"
 xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "the window stayed above the others after the run"
+
+# ---- until stopped, then the stop hotkey (Shift+Ctrl+X) ends the run
+type_into 410 263 0              # "Delay (s)"
+click_at 290 333                 # "Repeat until stopped"
+click_at 62 26                   # Start
+sleep 0.7
+xdotool key --clearmodifiers shift+ctrl+x
+for _ in $(seq 1 50); do
+  [ "$(e2e_window_title "$WIN")" = "$MAIN_TITLE" ] && break
+  sleep 0.1
+done
+[ "$(e2e_window_title "$WIN")" = "$MAIN_TITLE" ] || e2e_fail "the stop hotkey did not end the run"
+sleep 0.3
+AFTER_STOP=$(wc -l <"$CLICKS")
+sleep 0.5
+[ "$AFTER_STOP" -gt 50 ] || e2e_fail "the run until stopped sent no clicks"
+[ "$(wc -l <"$CLICKS")" -eq "$AFTER_STOP" ] || e2e_fail "clicks went on after the stop hotkey"
+e2e_log "the stop hotkey ended a run after $((AFTER_STOP - 50)) clicks"
 
 # ---- close with Alt+F4: the program ends and saves its settings
 xdotool windowactivate --sync "$WIN" 2>/dev/null
