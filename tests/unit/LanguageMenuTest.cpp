@@ -181,7 +181,7 @@ TEST_F(ShippedTableTest, GermanWindowAndBackToEnglish) {
       {&w.lblM, "Minuten", "Minutes"},
       {&w.lblS, "Sekunden", "Seconds"},
       {&w.lblMS, "Millisekunden", "Milliseconds"},
-      {&w.chkJitter, "Streuung +/- (ms)", "Jitter +/- (ms)"},
+      {&w.chkJitter, "Zufall +/- (ms)", "Jitter +/- (ms)"},
       {&w.grpClickType, "Klickart", "Click Type"},
       {&w.lblHold, "Haltezeit (ms)", "Hold time (ms)"},
       {&w.grpDelay, "Startverzögerung", "Start Delay"},
