@@ -230,6 +230,7 @@ LRESULT HwndPeer::RouteContainerMessage(UINT message, WPARAM wParam, LPARAM lPar
       RECT r;
       GetClientRect(hwnd_, &r);
       PaintBackground(reinterpret_cast<HDC>(wParam), r);
+      PaintChildrenAround(reinterpret_cast<HDC>(wParam));
       return 1;
     }
     case WM_SIZE:
@@ -358,6 +359,7 @@ class GroupPeer : public HwndPeer {
     SelectObject(dc, oldPen);
     SelectObject(dc, oldFont);
     DeleteObject(pen);
+    PaintChildrenAround(dc);
   }
 };
 

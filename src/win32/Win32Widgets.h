@@ -70,6 +70,12 @@ class HwndPeer : public virtual ui::ControlPeer {
   virtual void Relayout();
   // The parent's client area changed size.
   virtual void ParentResized() {}
+  // Draws what the control shows around itself on its parent's surface (the border of an
+  // edit field, whose own border the system draws in its fixed colours).
+  virtual void PaintAround(HDC parentDc) { (void)parentDc; }
+  void PaintChildrenAround(HDC dc) {
+    for (HwndPeer* c : children_) c->PaintAround(dc);
+  }
   // For the custom classes of this file: the window procedure's body.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
