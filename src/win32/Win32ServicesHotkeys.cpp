@@ -7,9 +7,14 @@ namespace {
 constexpr wchar_t kHotkeyWindowClass[] = L"QELAutoClickerHotkeySink";
 constexpr UINT_PTR kReleaseWatch = 1;
 constexpr UINT kReleaseWatchMs = 10;
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 }  // namespace
 
-WindowHotkeys::WindowHotkeys() {
+WindowHotkeys::WindowHotkeys() : emulateNoRepeat_(RunningUnderWine()) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -40,7 +45,7 @@ void WindowHotkeys::SetHandler(std::function<void(int id)> handler) {
 
 bool WindowHotkeys::Register(int id, std::uint32_t modifiers, std::uint32_t vk) {
   if (window_ == nullptr) return false;
-  // No key has a code above 255; Windows refuses those, Wine would accept them.
+  // Windows refuses key codes above 255; Wine takes them, so refuse them here alike.
   if (vk > 0xFF) return false;
   // Holding a combination must fire it once, whatever the caller passed.
   if (!RegisterHotKey(window_, id, modifiers | MOD_NOREPEAT, vk)) return false;
@@ -67,8 +72,10 @@ void WindowHotkeys::Fired(int id) {
   auto it = registered_.find(id);
   // A message still queued from a registration withdrawn since is dropped.
   if (it == registered_.end() || it->second.held) return;
-  it->second.held = true;
-  SetTimer(window_, kReleaseWatch, kReleaseWatchMs, nullptr);
+  if (emulateNoRepeat_) {
+    it->second.held = true;
+    SetTimer(window_, kReleaseWatch, kReleaseWatchMs, nullptr);
+  }
   if (!handler_) return;
   // A copy: the handler may replace itself while it runs.
   auto handler = handler_;

@@ -30,9 +30,9 @@ class DesktopScreen : public platform::Screen {
 
 // Hotkeys belong to a hidden message-only window: WM_HOTKEY is posted to the thread's
 // queue, so whichever loop runs (a message box, playback serving the queue) dispatches it.
-// Wine ignores MOD_NOREPEAT and sends a WM_HOTKEY for every auto-repeat of a held key, so a
-// registration stays quiet after it fired until its key is seen up again; under Windows,
-// which honours the flag, that watch never has anything to drop.
+// Wine (8) ignores MOD_NOREPEAT and sends a WM_HOTKEY for every auto-repeat of a held key:
+// there, and only there, a registration stays quiet after it fired until its key is seen
+// up again. Windows honours the flag, and its messages pass untouched.
 class WindowHotkeys : public platform::HotkeyRegistrar {
  public:
   WindowHotkeys();
@@ -57,6 +57,7 @@ class WindowHotkeys : public platform::HotkeyRegistrar {
     bool held = false;  // fired, and its key not seen up since
   };
   HWND window_ = nullptr;
+  bool emulateNoRepeat_ = false;
   std::map<int, Registration> registered_;
   std::function<void(int)> handler_;
 };
