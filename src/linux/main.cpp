@@ -18,9 +18,10 @@
 #include "linux/CurlHttp.h"
 #include "linux/QtDialogs.h"
 #include "linux/QtStyle.h"
-#include "linux/QtTemporaryServices.h"
 #include "linux/QtWidgets.h"
 #include "linux/SessionCheck.h"
+#include "linux/SystemServices.h"
+#include "linux/X11Platform.h"
 #include "settings/ProfileFile.h"
 
 namespace {
@@ -92,8 +93,19 @@ int main(int argc, char** argv) {
   if (!qtui::ApplyMidnightExpressGreen(styleError)) Fail(styleError, true);
   ApplyFont();
 
+  // Synthetic input and the global hotkeys and mouse hook need XTEST and XInput 2.
+  std::string x11Error;
+  std::unique_ptr<X11Platform> x11 = X11Platform::Open(x11Error);
+  if (!x11) {
+    Fail(x11Error, true);
+    return 2;
+  }
+
   settings::PortableProfileStore profile;
-  qtui::TemporaryServices sys = qtui::MakeTemporaryServices(profile);
+  LinuxClock clock;
+  LinuxEnvironment env;
+  LinuxRegistry registry(env);
+  LinuxShell shell;
   qtui::QtWidgetFactory widgets;
   qtui::QtDialogs dialogs(widgets);
   qtui::QtMessageQueue queue;
@@ -119,8 +131,8 @@ int main(int argc, char** argv) {
     });
   }
 
-  app::Services services{widgets,        dialogs,         queue,       *sys.mouse,    *sys.screen,
-                         *sys.hotkeys,   *sys.hook,       *sys.clock,  *sys.registry, *sys.env,
-                         *sys.shell,     profile,         *http};
+  app::Services services{widgets,        dialogs,     queue,    x11->Mouse(), x11->Screen(),
+                         x11->Hotkeys(), x11->Hook(), clock,    registry,     env,
+                         shell,          profile,     *http};
   return app::RunApplication(services, [&app] { app.exec(); });
 }
