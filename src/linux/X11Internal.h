@@ -78,17 +78,30 @@ class X11Screen : public platform::Screen {
   Atom currentDesktop_;
 };
 
+// The pointer's button mapping (left-handed users swap 1 and 3), cached until the server
+// announces a change.
+class PointerButtons {
+ public:
+  explicit PointerButtons(Display* dpy) : dpy_(dpy) {}
+  unsigned Physical(unsigned logical);
+  unsigned Logical(unsigned physical);
+
+ private:
+  void Refresh();
+  Display* dpy_;
+  std::vector<unsigned char> map_;  // logical button of physical button i + 1; empty: stale
+};
+
 class X11Mouse : public platform::MouseInputSink {
  public:
-  X11Mouse(Display* dpy, X11Screen& screen);
+  X11Mouse(Display* dpy, X11Screen& screen, PointerButtons& buttons);
   void Send(const platform::MouseInputRecord& record) override;
 
  private:
   void Button(unsigned logical, bool down);
-  unsigned PhysicalButton(unsigned logical);
   Display* dpy_;
   X11Screen& screen_;
-  std::vector<unsigned char> map_;  // logical button of physical button i + 1; empty: stale
+  PointerButtons& buttons_;
 };
 
 class X11Hotkeys : public platform::HotkeyRegistrar {
@@ -128,14 +141,15 @@ class X11MouseHook : public platform::MouseHook {
  public:
   // `control` sends the RECORD requests; every installation gets a data connection of its
   // own, served by a helper thread that only collects events and posts them to the UI thread.
-  X11MouseHook(Display* control, bool haveRecord, QObject& context);
+  X11MouseHook(Display* control, bool haveRecord, QObject& context, PointerButtons& buttons);
   ~X11MouseHook() override;
   bool Install(Callback callback) override;
   void Remove() override;
 
  private:
   struct Event {
-    std::uint32_t message;
+    int type;
+    unsigned button;  // physical
     int x, y;
   };
   static void OnRecord(XPointer self, XRecordInterceptData* data);
@@ -144,6 +158,7 @@ class X11MouseHook : public platform::MouseHook {
   Display* control_;
   bool haveRecord_;
   QObject& context_;
+  PointerButtons& buttons_;
   DisplayPtr data_;
   XRecordContext recordContext_ = 0;
   std::thread thread_;

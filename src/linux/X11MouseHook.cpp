@@ -34,8 +34,9 @@ std::uint32_t MessageOf(int type, unsigned button) {
 
 }  // namespace
 
-X11MouseHook::X11MouseHook(Display* control, bool haveRecord, QObject& context)
-    : control_(control), haveRecord_(haveRecord), context_(context) {}
+X11MouseHook::X11MouseHook(Display* control, bool haveRecord, QObject& context,
+                           PointerButtons& buttons)
+    : control_(control), haveRecord_(haveRecord), context_(context), buttons_(buttons) {}
 
 X11MouseHook::~X11MouseHook() { Remove(); }
 
@@ -127,9 +128,10 @@ void X11MouseHook::OnRecord(XPointer self, XRecordInterceptData* data) {
              data->data_len * 4 >= sizeof(xEvent)) {
     const auto* e = reinterpret_cast<const xEvent*>(data->data);
     const int type = e->u.u.type & 0x7F;
-    if (const std::uint32_t message = MessageOf(type, e->u.u.detail)) {
+    if (type == MotionNotify || type == ButtonPress || type == ButtonRelease) {
       std::lock_guard lock(hook->mutex_);
-      hook->queue_.push_back({message, e->u.keyButtonPointer.rootX, e->u.keyButtonPointer.rootY});
+      hook->queue_.push_back({type, e->u.u.detail, e->u.keyButtonPointer.rootX,
+                              e->u.keyButtonPointer.rootY});
       if (!hook->wakePosted_) {
         hook->wakePosted_ = true;
         const std::uint64_t gen = hook->postGeneration_;
@@ -152,7 +154,9 @@ void X11MouseHook::Deliver(std::uint64_t generation) {
   const Callback callback = callback_;  // Remove() inside it must not destroy it mid-call
   for (const Event& e : batch) {
     if (generation != generation_ || !callback) return;
-    callback(0, e.message, e.x, e.y);
+    // Recorded buttons are physical; the program speaks of the user's logical buttons.
+    const unsigned button = e.type == MotionNotify ? 0 : buttons_.Logical(e.button);
+    if (const std::uint32_t message = MessageOf(e.type, button)) callback(0, message, e.x, e.y);
   }
 }
 

@@ -185,7 +185,8 @@ ui::Rect X11Screen::WorkArea() {
 
 // --- mouse ---------------------------------------------------------------------------------
 
-X11Mouse::X11Mouse(Display* dpy, X11Screen& screen) : dpy_(dpy), screen_(screen) {}
+X11Mouse::X11Mouse(Display* dpy, X11Screen& screen, PointerButtons& buttons)
+    : dpy_(dpy), screen_(screen), buttons_(buttons) {}
 
 void X11Mouse::Send(const platform::MouseInputRecord& r) {
   if (r.flags & platform::kMouseMove) {
@@ -213,17 +214,16 @@ void X11Mouse::Send(const platform::MouseInputRecord& r) {
   XFlush(dpy_);
 }
 
+// A Windows left button is the user's primary button, whichever hand it sits under. XTest
+// presses physical buttons, which the server then maps, so with a left-handed mapping
+// (3 2 1) physical button 1 would arrive as a secondary click. We send the physical button
+// whose logical meaning is the one asked for, so "left" stays primary for left-handed users
+// too; the hook reports logical buttons likewise, so a recording plays back as it was made.
 void X11Mouse::Button(unsigned logical, bool down) {
-  XTestFakeButtonEvent(dpy_, PhysicalButton(logical), down ? True : False, CurrentTime);
+  XTestFakeButtonEvent(dpy_, buttons_.Physical(logical), down ? True : False, CurrentTime);
 }
 
-// A Windows left button is the user's primary button, whichever hand it sits under:
-// SendInput's left follows SwapMouseButton. XTest presses physical buttons, which the
-// server then maps, so with a left-handed mapping (3 2 1) physical button 1 would arrive
-// as a secondary click. We send the physical button whose logical meaning is the one asked
-// for, so "left" stays primary for left-handed users too. The mapping is cached and read
-// again after the server announces a change (MappingNotify).
-unsigned X11Mouse::PhysicalButton(unsigned logical) {
+void PointerButtons::Refresh() {
   XEvent ev;
   while (XCheckTypedEvent(dpy_, MappingNotify, &ev)) {
     if (ev.xmapping.request == MappingPointer) map_.clear();
@@ -237,10 +237,20 @@ unsigned X11Mouse::PhysicalButton(unsigned logical) {
     map_.assign(buf, buf + std::max(n, 0));
     if (map_.empty()) map_.push_back(1);
   }
+}
+
+unsigned PointerButtons::Physical(unsigned logical) {
+  Refresh();
   for (std::size_t i = 0; i < map_.size(); ++i) {
     if (map_[i] == logical) return static_cast<unsigned>(i + 1);
   }
-  return logical;  // the logical button is switched off: press the plain one
+  return logical;  // no physical button carries it: press the plain one
+}
+
+unsigned PointerButtons::Logical(unsigned physical) {
+  Refresh();
+  if (physical >= 1 && physical <= map_.size()) return map_[physical - 1];
+  return physical;
 }
 
 }  // namespace x11
@@ -252,6 +262,7 @@ struct X11Platform::Parts {
   x11::DisplayPtr control;
   x11::DisplayPtr events;
   std::unique_ptr<x11::X11Screen> screen;
+  std::unique_ptr<x11::PointerButtons> buttons;
   std::unique_ptr<x11::X11Mouse> mouse;
   std::unique_ptr<x11::X11Hotkeys> hotkeys;
   std::unique_ptr<x11::X11MouseHook> hook;
@@ -299,9 +310,11 @@ std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   parts->control = std::move(control);
   parts->events = std::move(events);
   parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors);
-  parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen);
+  parts->buttons = std::make_unique<x11::PointerButtons>(parts->control.get());
+  parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen, *parts->buttons);
   parts->hotkeys = std::make_unique<x11::X11Hotkeys>(parts->events.get(), parts->context);
-  parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context);
+  parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context,
+                                                  *parts->buttons);
   return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
 }
 

@@ -285,6 +285,31 @@ void CheckHook(X11Platform& x, Helper& h) {
     }
   }
 
+  // Left-handed: the user's primary button (physical 3 here) is reported as the left one,
+  // so that a recording plays back with the same meaning through the mouse service.
+  unsigned char normal[32];
+  const int n = XGetPointerMapping(h.dpy, normal, sizeof normal);
+  std::vector<unsigned char> swapped(normal, normal + n);
+  std::swap(swapped[0], swapped[2]);
+  while (XSetPointerMapping(h.dpy, swapped.data(), n) == MappingBusy) usleep(10000);
+  XSync(h.dpy, False);
+  Spin(50);
+  seen.clear();
+  XTestFakeButtonEvent(h.dpy, 3, True, CurrentTime);
+  XTestFakeButtonEvent(h.dpy, 3, False, CurrentTime);
+  XTestFakeButtonEvent(h.dpy, 1, True, CurrentTime);
+  XTestFakeButtonEvent(h.dpy, 1, False, CurrentTime);
+  XFlush(h.dpy);
+  SpinUntil([&] { return seen.size() >= 4; }, 2000);
+  CHECK(seen.size() == 4 && seen[0].message == platform::kWmLButtonDown &&
+            seen[1].message == platform::kWmLButtonUp && seen[2].message == platform::kWmRButtonDown &&
+            seen[3].message == platform::kWmRButtonUp,
+        "left-handed: %zu events, first %x, third %x", seen.size(),
+        seen.empty() ? 0u : seen[0].message, seen.size() > 2 ? seen[2].message : 0u);
+  while (XSetPointerMapping(h.dpy, normal, n) == MappingBusy) usleep(10000);
+  XSync(h.dpy, False);
+  Spin(50);
+
   // A removed hook reports nothing more; a new one works again.
   x.Hook().Remove();
   seen.clear();
