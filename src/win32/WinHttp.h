@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "platform/Http.h"
+#include "ui/Dialogs.h"
 
-// WinHTTP behind the HTTP client service.
+// WinHTTP behind the HTTP client service. Without a queue a download blocks the UI thread
+// between progress reports; with one it serves the queue while the transfer runs.
 std::unique_ptr<platform::HttpClientFactory> MakeWinHttpFactory();
+std::unique_ptr<platform::HttpClientFactory> MakeWinHttpFactory(ui::MessageQueue& queue);

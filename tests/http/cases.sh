@@ -13,6 +13,7 @@ FAILS=0
 PASSES=0
 
 cleanup() {
+  if declare -F extra_cleanup >/dev/null; then extra_cleanup; fi
   for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
   rm -rf "$WORK"
 }

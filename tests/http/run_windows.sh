@@ -1,0 +1,44 @@
+#!/bin/bash
+# The Windows edition's WinHTTP client, cross-built and run under wine, against a local
+# test server.
+# usage: run_windows.sh [UPDATE_DRIVER_EXE]
+#   Without an argument it cross-builds the core in $QEL_HTTP_WIN_BUILD and links the driver.
+#   WINEPREFIX (default /tmp/wine-update) and DISPLAY_NUM (default 96, an Xvfb it starts).
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+DRIVER=${1:-}
+if [ -z "$DRIVER" ]; then
+  BUILD=${QEL_HTTP_WIN_BUILD:-/tmp/qel-http-windows}
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
+  cmake --build "$BUILD" --target qel_core -j2 >/dev/null || exit 1
+  DRIVER="$BUILD/update_driver.exe"
+  x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -Werror -I"$ROOT/src" -I"$ROOT/tests" \
+    "$HERE/update_driver.cpp" "$ROOT/src/win32/WinHttp.cpp" "$ROOT/tests/fakes/FakeClock.cpp" \
+    "$BUILD/libqel_core.a" -lwinhttp -static -static-libgcc -static-libstdc++ -o "$DRIVER" || exit 1
+fi
+command -v openssl >/dev/null || { echo "openssl is missing (apt-get install openssl)"; exit 1; }
+
+export WINEPREFIX=${WINEPREFIX:-/tmp/wine-update}
+export WINEDEBUG=-all
+DISPLAY_NUM=${DISPLAY_NUM:-96}
+Xvfb ":$DISPLAY_NUM" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY=":$DISPLAY_NUM"
+extra_cleanup() {
+  wineserver -k 2>/dev/null
+  kill "$XVFB_PID" 2>/dev/null
+  wait "$XVFB_PID" 2>/dev/null
+}
+
+EDITION=windows
+INSTALLER_NAME=qel_update.exe
+source "$HERE/cases.sh"
+TEMP_DIR="$WORK/temp"
+mkdir -p "$TEMP_DIR"
+TEMP_ARG="Z:${TEMP_DIR//\//\\}\\"
+# Wine writes console lines with CR LF.
+drive() { wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; }
+wineboot -i >/dev/null 2>&1
+run_cases
