@@ -437,6 +437,10 @@ class ComboPeerImpl : public ui::ListPeer, public HwndPeer {
                  CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0, r,
                  false);
     ItemHeights();
+    SetWindowSubclass(hwnd_, FaceProc, 4, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~ComboPeerImpl() override {
+    if (hwnd_) RemoveWindowSubclass(hwnd_, FaceProc, 4);
   }
   void setItems(const std::vector<std::string>& items) override {
     items_.clear();
@@ -446,7 +450,10 @@ class ComboPeerImpl : public ui::ListPeer, public HwndPeer {
       SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_.back().c_str()));
     }
   }
-  void setItemIndex(int index) override { SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+  void setItemIndex(int index) override {
+    SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
   void OnCommand(WORD code) override {
     if (code == CBN_SELCHANGE)
       owner_.UserSelected(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
@@ -473,8 +480,67 @@ class ComboPeerImpl : public ui::ListPeer, public HwndPeer {
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(place_.height) - 6);
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, Scale(18));
   }
+  // The closed list is painted here whole (frame, chosen item, arrow): the system would
+  // draw its frame and button in its own light colours. The open list stays the system's,
+  // with owner-drawn items.
+  static LRESULT CALLBACK FaceProc(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<ComboPeerImpl*>(data);
+    if (m == WM_PAINT) {
+      self->PaintFace();
+      return 0;
+    }
+    if (m == WM_ERASEBKGND) return 1;
+    if (m == WM_SETFOCUS || m == WM_KILLFOCUS || m == WM_ENABLE || m == WM_MOUSEMOVE ||
+        m == WM_MOUSELEAVE) {
+      LRESULT r = DefSubclassProc(w, m, wp, lp);
+      if (m == WM_MOUSEMOVE && !self->hot_) {
+        self->hot_ = true;
+        TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, w, 0};
+        TrackMouseEvent(&t);
+      } else if (m == WM_MOUSELEAVE) {
+        self->hot_ = false;
+      }
+      InvalidateRect(w, nullptr, FALSE);
+      return r;
+    }
+    return DefSubclassProc(w, m, wp, lp);
+  }
+  void PaintFace() {
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(hwnd_, &ps);
+    RECT rc;
+    GetClientRect(hwnd_, &rc);
+    {
+      ItemBuffer b(target, rc);
+      const Style& s = factory_.Look();
+      const RECT& r = b.Local();
+      const bool on = IsWindowEnabled(hwnd_) != FALSE;
+      const bool focused = GetFocus() == hwnd_;
+      FillRect(b.Dc(), &r, s.Brush(on ? s.field : s.buttonDisabled));
+      const int arrowW = Scale(18);
+      RECT textRect{r.left + 2, r.top + 2, r.right - arrowW - 1, r.bottom - 2};
+      const int index = static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0));
+      const std::wstring text =
+          index >= 0 && static_cast<size_t>(index) < items_.size() ? items_[static_cast<size_t>(index)] : L"";
+      s.DrawListItem(b.Dc(), textRect, text, Top().Font(), on, focused, Dpi());
+      RECT button{r.right - arrowW, r.top, r.right, r.bottom};
+      FillRect(b.Dc(), &button, s.Brush(!on ? s.buttonDisabled : hot_ ? s.buttonHot : s.button));
+      const COLORREF line = !on ? s.buttonBorderDisabled : (hot_ || focused) ? s.accent : s.fieldBorder;
+      RECT sep{button.left, r.top, button.left + 1, r.bottom};
+      FillRect(b.Dc(), &sep, s.Brush(line));
+      FrameRect(b.Dc(), &r, s.Brush(line));
+      const int half = std::max(2, Scale(4));
+      const int cx = (button.left + button.right) / 2, cy = (r.top + r.bottom) / 2;
+      POINT pts[3] = {{cx - half, cy - half / 2}, {cx + half + 1, cy - half / 2}, {cx, cy + half / 2 + 1}};
+      HRGN rgn = CreatePolygonRgn(pts, 3, WINDING);
+      FillRgn(b.Dc(), rgn, s.Brush(on ? s.accent : s.disabledText));
+      DeleteObject(rgn);
+    }
+    EndPaint(hwnd_, &ps);
+  }
   ui::ComboBox& owner_;
   std::vector<std::wstring> items_;
+  bool hot_ = false;
 };
 
 class ListBoxPeerImpl : public ui::ListPeer, public HwndPeer {

@@ -1,5 +1,6 @@
 // A target window for the Windows edition's end-to-end tests: every left button press in
-// its client area is written to a file as "x y" (screen pixels), one line each, at once.
+// its client area is written to a file as "x y ms" (screen pixels, and milliseconds since
+// the target started by the performance counter), one line each, at once.
 //   win_target.exe <log file> <left> <top> <width> <height>
 #include <windows.h>
 
@@ -8,6 +9,14 @@
 
 namespace {
 FILE* g_log = nullptr;
+LARGE_INTEGER g_start, g_frequency;
+
+double ElapsedMs() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - g_start.QuadPart) * 1000.0 /
+         static_cast<double>(g_frequency.QuadPart);
+}
 
 LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   switch (m) {
@@ -15,7 +24,7 @@ LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK: {
       POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
       ClientToScreen(w, &p);
-      std::fprintf(g_log, "%ld %ld\n", p.x, p.y);
+      std::fprintf(g_log, "%ld %ld %.3f\n", p.x, p.y, ElapsedMs());
       std::fflush(g_log);
       return 0;
     }
@@ -29,6 +38,8 @@ LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  QueryPerformanceFrequency(&g_frequency);
+  QueryPerformanceCounter(&g_start);
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argc < 6) return 2;
