@@ -16,6 +16,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <locale.h>
 #include <sys/stat.h>
@@ -32,6 +33,7 @@
 
 #include "clicker/AbsoluteCoord.h"
 #include "hotkeys/HotkeyData.h"
+#include "hotkeys/VkKeysyms.h"
 #include "platform/Files.h"
 
 namespace {
@@ -122,6 +124,57 @@ void CheckScreen(X11Platform& x, Helper& h) {
   CHECK(wa.width == a.width && wa.height == a.height, "work area after removal %dx%d", wa.width,
         wa.height);
   std::printf("screen: desktop %dx%d, work area checked\n", desk.width, desk.height);
+}
+
+// Two monitors that leave the root's edges uncovered: the virtual desktop is their bounding
+// box, not the root, and moves land on exact pixels relative to its origin.
+void CheckMonitors(X11Platform& x, Helper& h) {
+  const Window root = DefaultRootWindow(h.dpy);
+  XRRScreenResources* res = XRRGetScreenResources(h.dpy, root);
+  if (!res || res->noutput < 1) {
+    std::printf("monitors: no RandR output, skipped\n");
+    if (res) XRRFreeScreenResources(res);
+    return;
+  }
+  RROutput output = res->outputs[0];
+  XRRMonitorInfo* left = XRRAllocateMonitor(h.dpy, 1);
+  left->name = XInternAtom(h.dpy, "QEL-LEFT", False);
+  left->x = 100, left->y = 50, left->width = 800, left->height = 600;
+  left->mwidth = 200, left->mheight = 150;
+  left->outputs[0] = output;
+  XRRMonitorInfo* right = XRRAllocateMonitor(h.dpy, 0);
+  right->name = XInternAtom(h.dpy, "QEL-RIGHT", False);
+  right->x = 900, right->y = 80, right->width = 800, right->height = 600;
+  right->mwidth = 200, right->mheight = 150;
+  XRRSetMonitor(h.dpy, root, left);
+  XRRSetMonitor(h.dpy, root, right);
+  XSync(h.dpy, False);
+
+  const ui::Rect desk = x.Screen().VirtualDesktop();
+  CHECK(desk.left == 100 && desk.top == 50 && desk.width == 1600 && desk.height == 630,
+        "two monitors: desktop %d,%d %dx%d", desk.left, desk.top, desk.width, desk.height);
+  int wrong = 0;
+  for (int px = desk.left; px < desk.left + desk.width; px += 3) {
+    const int py = desk.top + (px * 7) % desk.height;
+    x.Mouse().Send(MoveTo(px, py, desk));
+    ui::Point p;
+    if (!x.Screen().CursorPos(p) || p.x != px || p.y != py) ++wrong;
+  }
+  x.Mouse().Send(MoveTo(desk.left + desk.width - 1, desk.top + desk.height - 1, desk));
+  ui::Point p;
+  x.Screen().CursorPos(p);
+  CHECK(wrong == 0 && p.x == 1699 && p.y == 679, "%d moves missed; last corner %d,%d", wrong, p.x, p.y);
+
+  XRRDeleteMonitor(h.dpy, root, left->name);
+  XRRDeleteMonitor(h.dpy, root, right->name);
+  XSync(h.dpy, False);
+  XRRFreeMonitors(left);
+  XRRFreeMonitors(right);
+  XRRFreeScreenResources(res);
+  const ui::Rect back = x.Screen().VirtualDesktop();
+  CHECK(back.left == 0 && back.width == 1920, "after deleting the monitors: %d,%d %dx%d", back.left,
+        back.top, back.width, back.height);
+  std::printf("monitors: bounding box and offset moves checked\n");
 }
 
 // --- moves and clicks ----------------------------------------------------------------------
@@ -220,6 +273,27 @@ void CheckClicks(X11Platform& x, Helper& h) {
   XDestroyWindow(h.dpy, w);
   XSync(h.dpy, False);
   std::printf("clicks: left, right, middle and a left-handed left checked\n");
+
+  // Figures, not checks: the cost of one click and of one coordinate click.
+  QElapsedTimer t;
+  t.start();
+  const int kClicks = 5000;
+  for (int i = 0; i < kClicks; ++i) {
+    x.Mouse().Send({0, 0, platform::kMouseLeftDown});
+    x.Mouse().Send({0, 0, platform::kMouseLeftUp});
+  }
+  XSync(h.dpy, False);
+  const double clickUs = t.nsecsElapsed() / 1000.0 / kClicks;
+  t.restart();
+  for (int i = 0; i < kClicks / 5; ++i) {
+    const ui::Rect d = x.Screen().VirtualDesktop();  // as the click run asks before each move
+    x.Mouse().Send(MoveTo(1500 + i % 100, 900, d));
+    x.Mouse().Send({0, 0, platform::kMouseLeftDown});
+    x.Mouse().Send({0, 0, platform::kMouseLeftUp});
+  }
+  XSync(h.dpy, False);
+  std::printf("cost: %.1f us per click, %.1f us per move and click\n", clickUs,
+              t.nsecsElapsed() / 1000.0 / (kClicks / 5));
 }
 
 // --- hook ----------------------------------------------------------------------------------
@@ -412,6 +486,11 @@ void CheckHotkeys(X11Platform& x, Helper& h) {
   CHECK(x.Hotkeys().KeyName(0xBA) == "semicolon", "VK_OEM_1 named \"%s\"", x.Hotkeys().KeyName(0xBA).c_str());
   CHECK(x.Hotkeys().KeyName(0x60) == "KP_0", "VK_NUMPAD0 named \"%s\"", x.Hotkeys().KeyName(0x60).c_str());
   CHECK(x.Hotkeys().KeyName(0x07).empty(), "%s", "an unassigned code has a name");
+  // Every keysym of the table is one Xlib knows by name.
+  for (std::uint32_t vk = 0; vk < 0x100; ++vk) {
+    const std::uint32_t ks = hotkeys::VkToKeysym(vk);
+    CHECK(ks == 0 || XKeysymToString(ks) != nullptr, "vk %02x: keysym %x unknown to Xlib", vk, ks);
+  }
   x.Hotkeys().Unregister(1002);
   x.Hotkeys().Unregister(1003);
   std::printf("hotkeys: once per press, lock variants, refusals and release checked\n");
@@ -550,6 +629,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     CheckScreen(*x, h);
+    CheckMonitors(*x, h);
     CheckMoves(*x);
     CheckClicks(*x, h);
     CheckHook(*x, h);
