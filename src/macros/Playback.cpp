@@ -9,7 +9,16 @@ namespace {
 // queue served between them: a stop then takes effect within about one slice instead of
 // after a wait that a hand-edited file may stretch to weeks. Shorter waits stay one plain
 // sleep, so the many small gaps of a recorded macro cost nothing extra.
-constexpr std::uint32_t kWaitSliceMs = 50;
+constexpr std::uint64_t kWaitSliceMs = 50;
+
+// Each event is due its time-stamp difference after the previous event was *due*, not
+// after it was sent: every sleep overshoots a little and sending and serving the queue
+// take time, and over the thousands of small gaps of a recorded macro that added up to
+// a fifth of a second in ten seconds when measured. Held to the recorded schedule, each
+// event stays within about a millisecond of its offset from the start of the pass. A
+// delay beyond this limit (a dialog opened while the queue was served, a stalled
+// system) is not caught up with a burst of events: the schedule moves on from there.
+constexpr std::uint64_t kLateLimitMs = 50;
 
 }  // namespace
 
@@ -41,21 +50,26 @@ void TFrmMain::PlayMacro() {
   int pass = 0;
   auto stopped = [this] { return !FRunning || FStopPlaybackRequested; };
 
-  // Sleeps `ms` and reports false when a stop came in meanwhile. A long wait is measured
-  // against the tick counter from its start, so the time spent serving the queue between
-  // slices is absorbed instead of adding up.
-  auto wait = [this, &stopped](std::uint32_t ms) {
-    if (ms <= kWaitSliceMs) {
-      svc_.clock.Sleep(ms);
-      return true;
-    }
-    const std::uint32_t start = svc_.clock.GetTickCount();
+  // The tick counter widened to 64 bits, so that waits beyond its 49.7-day wrap (only a
+  // hand-edited file has them) compare correctly too.
+  std::uint32_t lastTick = svc_.clock.GetTickCount();
+  std::uint64_t now64 = 0;
+  auto now = [&] {
+    const std::uint32_t tick = svc_.clock.GetTickCount();
+    now64 += static_cast<std::uint32_t>(tick - lastTick);
+    lastTick = tick;
+    return now64;
+  };
+  // Sleeps until `due`; false when a stop came in meanwhile (nothing may be sent then).
+  auto waitUntil = [&](std::uint64_t due) {
     for (;;) {
-      const std::uint32_t elapsed = svc_.clock.GetTickCount() - start;
-      if (elapsed >= ms) return true;
-      const std::uint32_t left = ms - elapsed;
-      svc_.clock.Sleep(left < kWaitSliceMs ? left : kWaitSliceMs);
-      if (left <= kWaitSliceMs) return true;
+      const std::uint64_t t = now();
+      if (t >= due) return true;
+      if (due - t <= kWaitSliceMs) {
+        svc_.clock.Sleep(static_cast<std::uint32_t>(due - t));
+        return true;
+      }
+      svc_.clock.Sleep(static_cast<std::uint32_t>(kWaitSliceMs));
       svc_.queue.ProcessMessages();
       if (stopped()) return false;
     }
@@ -64,11 +78,15 @@ void TFrmMain::PlayMacro() {
   while (!stopped()) {
     ++pass;
     std::uint32_t previous = 0;
+    std::uint64_t due = now();  // the first event waits its own full time stamp
     for (const TMacroMouseEvent& e : events) {
       svc_.queue.ProcessMessages();
       if (stopped()) break;
-      if (e.DeltaMs > previous && !wait(e.DeltaMs - previous)) break;
+      if (e.DeltaMs > previous) due += e.DeltaMs - previous;
       previous = e.DeltaMs;
+      const std::uint64_t t = now();
+      if (t > due + kLateLimitMs) due = t;
+      if (!waitUntil(due)) break;
       switch (e.Kind) {
         case mekMove:
           MoveMouseTo(e.X, e.Y);

@@ -71,16 +71,40 @@ TEST_F(MacroPlaybackTest, OnePassSendsEveryEventAtItsOffsetMovingBeforeEachButto
   EXPECT_LE(*std::max_element(p.clock.sleeps.begin(), p.clock.sleeps.end()), 50u);
 }
 
-TEST_F(MacroPlaybackTest, SlicesAddNoDriftWhenServingTheQueueTakesTime) {
-  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(10000, mekMove, 2, 2, -1)});
-  RepeatCount(1);
+TEST_F(MacroPlaybackTest, EventsKeepTheRecordedScheduleWhenSendingAndServingTakeTime) {
+  std::vector<TMacroMouseEvent> events;
+  for (std::uint32_t t = 0; t <= 1000; t += 10) events.push_back(Ev(t, mekMove, 1, 1, -1));
+  events.push_back(Ev(11000, mekMove, 2, 2, -1));  // a long, sliced wait
+  events.push_back(Ev(10500, mekMove, 3, 3, -1));  // an earlier stamp: no wait, no jump back
+  events.push_back(Ev(10600, mekMove, 4, 4, -1));  // 100 ms after the one before
+  AddAndSelect(events);
+  RepeatCount(2);
   WhileServing([this] { p.clock.now += 1; });  // every serving costs a millisecond
   f->btnStart.UserClicked();
-  ASSERT_EQ(p.mouse.sentAt.size(), 2u);
-  // One serving before the event is not subtracted (as recorded timing goes), but the
-  // two hundred servings between the slices must not add up.
-  EXPECT_GE(p.mouse.sentAt[1] - p.mouse.sentAt[0], 10000u);
-  EXPECT_LE(p.mouse.sentAt[1] - p.mouse.sentAt[0], 10002u);
+  ASSERT_EQ(p.mouse.sentAt.size(), 2 * events.size());
+  for (size_t pass = 0; pass < 2; ++pass) {
+    const std::uint64_t start = p.mouse.sentAt[pass * events.size()] - 1;  // its serving
+    // Each event is due its stamp's rise over the previous event after that one was due.
+    std::uint64_t scheduled = 0;
+    for (size_t i = 0; i < events.size(); ++i) {
+      if (i > 0 && events[i].DeltaMs > events[i - 1].DeltaMs) scheduled += events[i].DeltaMs - events[i - 1].DeltaMs;
+      const std::uint64_t at = p.mouse.sentAt[pass * events.size() + i];
+      EXPECT_GE(at, start + scheduled) << pass << " " << i;
+      EXPECT_LE(at, start + scheduled + 1) << pass << " " << i;
+    }
+  }
+}
+
+TEST_F(MacroPlaybackTest, AStallIsNotCaughtUpWithABurst) {
+  AddAndSelect({Ev(0, mekMove, 1, 1, -1), Ev(40, mekMove, 2, 2, -1), Ev(80, mekMove, 3, 3, -1),
+                Ev(120, mekMove, 4, 4, -1)});
+  RepeatCount(1);
+  WhileServing([this] {
+    if (servings.size() == 3) p.clock.now += 500;  // a dialog kept the queue busy
+  });
+  f->btnStart.UserClicked();
+  // The third event comes late; the fourth keeps its 40 ms gap after it.
+  EXPECT_EQ(p.mouse.sentAt, (std::vector<std::uint64_t>{0, 40, 540, 580}));
 }
 
 TEST_F(MacroPlaybackTest, RepeatCountThreeRunsThreePassesBackToBack) {
