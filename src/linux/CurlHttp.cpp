@@ -76,7 +76,7 @@ bool IsHttps(const std::string& url) { return StartsWithNoCase(url, "https://");
 // The settings every request shares. Certificates and host names are always checked, and
 // a request that began over TLS never follows a redirect to plain http.
 void Configure(CURL* c, const std::string& url, const platform::HttpOptions& o, Headers& headers,
-               char* errorBuffer) {
+               char* errorBuffer, const std::string& caFile) {
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, IsHttps(url) ? "https" : "http,https");
@@ -85,6 +85,10 @@ void Configure(CURL* c, const std::string& url, const platform::HttpOptions& o, 
   curl_easy_setopt(c, CURLOPT_MAXREDIRS, static_cast<long>(o.followRedirects ? o.maxRedirects : 0));
   curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!caFile.empty()) {
+    curl_easy_setopt(c, CURLOPT_CAINFO, caFile.c_str());
+    curl_easy_setopt(c, CURLOPT_CAPATH, nullptr);
+  }
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, &Headers::Collect);
@@ -120,7 +124,7 @@ bool Finish(CURL* c, CURLcode code, const char* errorBuffer, const Headers& head
 
 class CurlClient : public platform::HttpClient {
  public:
-  explicit CurlClient(ui::MessageQueue* queue) : queue_(queue) {}
+  CurlClient(ui::MessageQueue* queue, std::string caFile) : queue_(queue), caFile_(std::move(caFile)) {}
 
   bool Get(const std::string& url, const platform::HttpOptions& options, std::string& body,
            std::string& error) override {
@@ -131,7 +135,7 @@ class CurlClient : public platform::HttpClient {
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
     Headers headers;
-    Configure(c.get(), url, options, headers, errorBuffer);
+    Configure(c.get(), url, options, headers, errorBuffer, caFile_);
     std::string received;
     curl_easy_setopt(c.get(), CURLOPT_WRITEFUNCTION, &AppendToString);
     curl_easy_setopt(c.get(), CURLOPT_WRITEDATA, &received);
@@ -157,7 +161,7 @@ class CurlClient : public platform::HttpClient {
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
     Headers headers;
-    Configure(c.get(), url, options, headers, errorBuffer);
+    Configure(c.get(), url, options, headers, errorBuffer, caFile_);
     curl_easy_setopt(c.get(), CURLOPT_WRITEFUNCTION, &WriteToFile);
     curl_easy_setopt(c.get(), CURLOPT_WRITEDATA, out.get());
 
@@ -238,26 +242,35 @@ class CurlClient : public platform::HttpClient {
   };
 
   ui::MessageQueue* queue_;
+  std::string caFile_;
 };
 
 class CurlFactory : public platform::HttpClientFactory {
  public:
-  explicit CurlFactory(ui::MessageQueue* queue) : queue_(queue) {
+  CurlFactory(ui::MessageQueue* queue, std::string caFile) : queue_(queue), caFile_(std::move(caFile)) {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
   }
-  std::unique_ptr<platform::HttpClient> Create() override { return std::make_unique<CurlClient>(queue_); }
+  std::unique_ptr<platform::HttpClient> Create() override {
+    return std::make_unique<CurlClient>(queue_, caFile_);
+  }
 
  private:
   ui::MessageQueue* queue_;
+  std::string caFile_;
 };
 
 }  // namespace
 
 std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactory() {
-  return std::make_unique<CurlFactory>(nullptr);
+  return std::make_unique<CurlFactory>(nullptr, std::string());
 }
 
 std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactory(ui::MessageQueue& queue) {
-  return std::make_unique<CurlFactory>(&queue);
+  return std::make_unique<CurlFactory>(&queue, std::string());
+}
+
+std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactoryTrusting(ui::MessageQueue& queue,
+                                                                         const std::string& caFile) {
+  return std::make_unique<CurlFactory>(&queue, caFile);
 }

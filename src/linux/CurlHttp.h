@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/Http.h"
 #include "ui/Dialogs.h"
@@ -9,3 +10,6 @@
 // between progress reports; with one it serves the queue while it waits for the network.
 std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactory();
 std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactory(ui::MessageQueue& queue);
+// For tests: trusts only the certificates in `caFile` (PEM) instead of the system's.
+std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactoryTrusting(ui::MessageQueue& queue,
+                                                                         const std::string& caFile);

@@ -101,6 +101,19 @@ run_cases() {
   expect_not "untrusted certificate: no request got through" "$(cat "$WORK/requests.log")" "/s/ok"
   echo "[$EDITION] untrusted TLS check: $(value "$out" elapsed_ms) ms"
 
+  if [ "${TLS_TRUST_SUPPORTED:-0}" = 1 ]; then
+    # With the test certificate trusted: TLS works, redirects stay on TLS.
+    local tls="https://127.0.0.1:$TLS_PORT/s"
+    out=$(QEL_TEST_CA_FILE="$WORK/cert.pem" check_at "$tls/ok")
+    expect "trusted TLS server" "$out" "dialog=yes"
+    out=$(QEL_TEST_CA_FILE="$WORK/cert.pem" check_at "$tls/redirect3")
+    expect "TLS redirects followed" "$out" "dialog=yes"
+    : >"$WORK/requests.log"
+    out=$(QEL_TEST_CA_FILE="$WORK/cert.pem" check_at "$tls/tohttp")
+    expect "redirect from https to http refused" "$out" "dialog=no"
+    expect_not "redirect from https to http: plain server never asked" "$(cat "$WORK/requests.log")" "/s/ok/"
+  fi
+
   # ---- the download ----
   local target="$TEMP_DIR/$INSTALLER_NAME"
   head -c 700000 /dev/urandom >"$target"  # an earlier, longer download

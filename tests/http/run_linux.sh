@@ -14,6 +14,7 @@ fi
 command -v openssl >/dev/null || { echo "openssl is missing (apt-get install openssl)"; exit 1; }
 
 EDITION=linux
+TLS_TRUST_SUPPORTED=1
 INSTALLER_NAME=qel_update.deb
 source "$HERE/cases.sh"
 TEMP_DIR="$WORK/temp"

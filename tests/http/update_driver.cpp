@@ -24,6 +24,9 @@ std::unique_ptr<platform::HttpClientFactory> MakeFactory(ui::MessageQueue& queue
 #ifdef _WIN32
   return MakeWinHttpFactory(queue);
 #else
+  // The TLS cases trust the test server's own certificate, and only it.
+  const char* ca = std::getenv("QEL_TEST_CA_FILE");
+  if (ca && *ca) return MakeCurlHttpFactoryTrusting(queue, ca);
   return MakeCurlHttpFactory(queue);
 #endif
 }

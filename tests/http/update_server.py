@@ -22,6 +22,8 @@ CHANGES = "/download/version/rizavurozadada-changes.html"
 INSTALLERS = ("/download/rizavurozadada.exe", "/download/rizavurozadada.deb")
 
 WORKDIR = sys.argv[1]
+TLS = len(sys.argv) >= 5 and sys.argv[2] == "--tls"
+SCHEME = "https" if TLS else "http"
 INSTALLER = random.Random(24).randbytes(300 * 1024)
 LOG_LOCK = threading.Lock()
 
@@ -63,6 +65,10 @@ class Handler(BaseHTTPRequestHandler):
             # redirectN: both pages reach their content through N redirects.
             hops = int(scenario[len("redirect"):])
             return self.redirect_chain(f"{hops}-ok", path)
+        if scenario == "tohttp":
+            # From this server to the plain-http one, which would serve the offer.
+            with open(os.path.join(WORKDIR, "port")) as f:
+                return self.moved(f"http://127.0.0.1:{f.read().strip()}/s/ok{path}")
         if scenario == "nochanges" and path == CHANGES:
             return self.plain(404, b"no changes page")
         if scenario == "silent":
@@ -81,7 +87,7 @@ class Handler(BaseHTTPRequestHandler):
         # Alternate absolute and relative Location values: both must be understood.
         nxt = f"/r/{hops - 1}-{target}{path}"
         if hops % 2:
-            nxt = f"http://127.0.0.1:{self.server.server_port}{nxt}"
+            nxt = f"{SCHEME}://127.0.0.1:{self.server.server_port}{nxt}"
         self.send_response(302)
         self.send_header("Location", nxt)
         self.send_header("Content-Length", "0")
@@ -145,6 +151,12 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(pause)
 
+    def moved(self, location):
+        self.send_response(302)
+        self.send_header("Location", location)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
     def plain(self, status, body):
         self.send_response(status)
         self.send_header("Content-Type", "text/plain; charset=utf-8")
@@ -156,7 +168,7 @@ class Handler(BaseHTTPRequestHandler):
 def main():
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
-    if len(sys.argv) >= 5 and sys.argv[2] == "--tls":
+    if TLS:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(sys.argv[3], sys.argv[4])
         server.socket = context.wrap_socket(server.socket, server_side=True)
