@@ -32,6 +32,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 # --- build -----------------------------------------------------------------------------------
 t0=$(date +%s)
@@ -57,7 +58,7 @@ e2e_log "built the probes in $(( $(date +%s) - t0 )) s"
 e2e_start_display "$DISPLAY_NUM" 1280x1024x24
 t0=$(date +%s)
 wineboot -i >/dev/null 2>&1 || e2e_fail "wineboot -i in $WINEPREFIX"
-wineserver -w
+timeout 120 wineserver -w
 e2e_log "prefix $WINEPREFIX ready in $(( $(date +%s) - t0 )) s"
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
