@@ -105,6 +105,16 @@ void X11Hotkeys::Handle(XEvent& ev) {
     return;
   }
   if (ev.type == KeyRelease) {
+    // Without detectable auto-repeat a held key sends release/press pairs with one time
+    // stamp: such a release is no release, the key is still down.
+    if (!detectableRepeat_ && XEventsQueued(dpy_, QueuedAfterReading) > 0) {
+      XEvent next;
+      XPeekEvent(dpy_, &next);
+      if (next.type == KeyPress && next.xkey.keycode == ev.xkey.keycode &&
+          next.xkey.time == ev.xkey.time) {
+        return;
+      }
+    }
     for (Grab& g : grabs_) {
       if (g.keycode == ev.xkey.keycode) g.down = false;
     }
@@ -114,7 +124,7 @@ void X11Hotkeys::Handle(XEvent& ev) {
   const unsigned state = hotkeys::SignificantState(ev.xkey.state, masks_);
   for (Grab& g : grabs_) {
     if (g.keycode != ev.xkey.keycode || g.state != state) continue;
-    const bool repeat = g.down && detectableRepeat_;
+    const bool repeat = g.down;
     g.down = true;
     if (repeat && g.noRepeat) return;
     const int id = g.id;

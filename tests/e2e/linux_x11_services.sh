@@ -39,8 +39,16 @@ xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start on :$NUM"
 e2e_log "X11 services, no window manager"
 "$PROBE" x11 || e2e_fail "X11 services"
 
-e2e_log "work area under openbox"
-openbox --sm-disable >/dev/null 2>&1 &
+e2e_log "work area under openbox (screen margins standing in for panels)"
+RC=$(mktemp /tmp/qel-x11-openbox.XXXXXX.xml)
+trap 'e2e_cleanup; rm -f "$RC"' EXIT
+cat >"$RC" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <margins><top>30</top><bottom>40</bottom><left>12</left><right>0</right></margins>
+</openbox_config>
+XML
+openbox --sm-disable --config-file "$RC" >/dev/null 2>&1 &
 e2e_track $!
 published=""
 for _ in $(seq 1 150); do
@@ -56,6 +64,7 @@ out=$("$PROBE" workarea) || e2e_fail "reading the work area"
 echo "$out"
 got=$(echo "$out" | sed -n 's/^WORKAREA //p')
 [ "$got" = "$expected" ] || e2e_fail "work area \"$got\", openbox publishes \"$expected\" for desktop $current"
+[ "$got" = "12 30 1908 1010" ] || e2e_fail "work area \"$got\" does not leave the margins 12,30,0,40"
 desk=$(echo "$out" | sed -n 's/^DESKTOP //p')
 [ "$desk" = "0 0 1920 1080" ] || e2e_fail "virtual desktop \"$desk\""
 
