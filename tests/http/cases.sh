@@ -52,7 +52,25 @@ open(sys.argv[1] + '.tmp', 'w').write(str(s.getsockname()[1]))
 import os; os.replace(sys.argv[1] + '.tmp', sys.argv[1])
 time.sleep(3600)" "$WORK/silent_port" &
   PIDS+=($!)
+  # A port whose accept queue is full: connection attempts get no answer at all, as with a
+  # server behind a firewall that drops them.
+  python3 -c "
+import socket, time, sys, os
+s = socket.socket(); s.bind(('127.0.0.1', 0)); s.listen(0)
+port = s.getsockname()[1]
+fillers = []
+for _ in range(4):
+    c = socket.socket(); c.setblocking(False)
+    try: c.connect(('127.0.0.1', port))
+    except BlockingIOError: pass
+    fillers.append(c)
+time.sleep(0.5)
+open(sys.argv[1] + '.tmp', 'w').write(str(port)); os.replace(sys.argv[1] + '.tmp', sys.argv[1])
+time.sleep(3600)" "$WORK/full_port" &
+  PIDS+=($!)
   wait_for_file "$WORK/port"
+  wait_for_file "$WORK/full_port"
+  FULL_PORT=$(cat "$WORK/full_port")
   wait_for_file "$WORK/tls_port"
   wait_for_file "$WORK/silent_port"
   PORT=$(cat "$WORK/port")
@@ -168,6 +186,12 @@ run_cases() {
   ms=$(value "$out" elapsed_ms)
   echo "[$EDITION] start-up delay, port accepts but never answers: $ms ms"
   [ "$ms" -ge 9000 ] && [ "$ms" -le 13000 ] && pass || fail "silent server: $ms ms, expected the 10 s read time-out"
+
+  out=$(check_at "http://127.0.0.1:$FULL_PORT")
+  expect "connection attempt unanswered" "$out" "dialog=no"
+  ms=$(value "$out" elapsed_ms)
+  echo "[$EDITION] start-up delay, connection attempt never answered: $ms ms"
+  [ "$ms" -ge 4000 ] && [ "$ms" -le 7000 ] && pass || fail "unanswered connect: $ms ms, expected the 5 s connect time-out"
 
   echo "[$EDITION] $PASSES checks passed, $FAILS failed"
   [ "$FAILS" -eq 0 ]
