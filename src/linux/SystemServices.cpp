@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,7 +68,16 @@ std::string LinuxEnvironment::UserConfigFolder() {
   // XDG: a relative XDG_CONFIG_HOME is invalid and must be ignored.
   const std::string xdg = Env("XDG_CONFIG_HOME");
   if (!xdg.empty() && xdg.front() == '/') return WithoutTrailingSlash(xdg);
-  const std::string home = Env("HOME");
+  std::string home = Env("HOME");
+  if (home.empty()) {
+    // A service started without HOME: the account's home folder.
+    passwd pw{};
+    passwd* found = nullptr;
+    std::vector<char> buf(16384);
+    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir) {
+      home = found->pw_dir;
+    }
+  }
   if (home.empty()) return {};
   return WithoutTrailingSlash(home) + "/.config";
 }

@@ -169,6 +169,7 @@ class X11MouseHook : public platform::MouseHook {
   std::mutex mutex_;  // guards everything below, shared with the helper thread
   std::condition_variable started_;
   bool dataStarted_ = false;
+  bool threadEnded_ = false;
   bool wakePosted_ = false;
   std::uint64_t postGeneration_ = 0;
   std::vector<Event> queue_;

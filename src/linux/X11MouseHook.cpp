@@ -66,6 +66,7 @@ bool X11MouseHook::Install(Callback callback) {
   {
     std::lock_guard lock(mutex_);
     dataStarted_ = false;
+    threadEnded_ = false;
     wakePosted_ = false;
     postGeneration_ = generation_;
     queue_.clear();
@@ -75,12 +76,14 @@ bool X11MouseHook::Install(Callback callback) {
     XRecordEnableContext(dpy, ctx, &X11MouseHook::OnRecord, reinterpret_cast<XPointer>(this));
     // Returns when the context is disabled, or at once when it could not be enabled.
     std::lock_guard lock(mutex_);
+    threadEnded_ = true;
     started_.notify_all();
   });
   bool ok = false;
   {
     std::unique_lock lock(mutex_);
-    ok = started_.wait_for(lock, std::chrono::seconds(2), [this] { return dataStarted_; });
+    started_.wait_for(lock, std::chrono::seconds(2), [this] { return dataStarted_ || threadEnded_; });
+    ok = dataStarted_ && !threadEnded_;
   }
   data_ = std::move(data);
   recordContext_ = ctx;

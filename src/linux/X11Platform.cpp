@@ -38,6 +38,10 @@ int HandleError(Display* dpy, XErrorEvent* ev) {
       return 0;
     }
   }
+  // Not ours to trap: whoever handled errors before the innermost trap does.
+  if (g_trap && g_trap->previousHandler_ && g_trap->previousHandler_ != HandleError) {
+    return g_trap->previousHandler_(dpy, ev);
+  }
   return ForgivingHandler(dpy, ev);
 }
 

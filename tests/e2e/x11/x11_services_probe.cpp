@@ -524,6 +524,10 @@ void CheckSystem() {
   setenv("XDG_CONFIG_HOME", "relative", 1);
   setenv("HOME", "/home/u", 1);
   CHECK(env.UserConfigFolder() == "/home/u/.config", "config \"%s\"", env.UserConfigFolder().c_str());
+  unsetenv("HOME");
+  CHECK(!env.UserConfigFolder().empty() && env.UserConfigFolder().back() != '/' &&
+            env.UserConfigFolder().ends_with("/.config"),
+        "without HOME: \"%s\"", env.UserConfigFolder().c_str());
   unsetenv("XDG_CONFIG_HOME");
 
   setenv("LANG", "pt_BR.UTF-8", 1);
