@@ -546,11 +546,23 @@ void CheckProfile(Win32Services& s) {
   Check(got == std::string(2047, 'v'), "a long value is read up to 2047 characters; got " +
                                            std::to_string(got.size()));
 
-  const std::string unicode = "\xC3\xA4\xE2\x82\xAC";
-  p.WriteString(file, "Text", "u", unicode);
-  const std::string back = p.ReadString(file, "Text", "u", "");
-  Info(std::string("non-ASCII value in a new file ") +
-       (back == unicode ? "round-trips" : "comes back as \"" + back + "\""));
+  // For the record: how the system stores text outside ASCII (the program writes none).
+  const std::string fresh = s.Environment().TempFolder() + "qel_winsvc_probe_text.ini";
+  DeleteFileW(Utf8ToWide(fresh).c_str());
+  const std::string unicode = "\xC3\xA4\xE2\x82\xAC\xCE\xA9";  // a-umlaut, euro, omega
+  p.WriteString(fresh, "Text", "u", unicode);
+  const std::string back = p.ReadString(fresh, "Text", "u", "");
+  std::string stored;
+  platform::files::ReadAll(fresh, stored);
+  std::string hex;
+  for (unsigned char ch : stored.substr(0, 24)) {
+    char b[4];
+    std::snprintf(b, sizeof b, "%02X ", ch);
+    hex += b;
+  }
+  Info(std::string("a-umlaut, euro, omega in a new file ") +
+       (back == unicode ? "round-trip" : "come back as \"" + back + "\"") + "; stored as " + hex);
+  DeleteFileW(Utf8ToWide(fresh).c_str());
 
   Check(!p.WriteString(s.Environment().TempFolder() + "no such folder\\x.ini", "S", "k", "v"),
         "writing into a missing folder fails");
