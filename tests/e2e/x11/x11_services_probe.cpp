@@ -359,6 +359,30 @@ void CheckHook(X11Platform& x, Helper& h) {
     }
   }
 
+  // Another client's active pointer grab (a menu, a drag) hides nothing from the hook.
+  XGrabPointer(h.dpy, DefaultRootWindow(h.dpy), False, ButtonPressMask | ButtonReleaseMask |
+               PointerMotionMask, GrabModeAsync, GrabModeAsync, 0, 0, CurrentTime);
+  XSync(h.dpy, False);
+  seen.clear();
+  for (int i = 0; i < 10; ++i) {
+    XTestFakeMotionEvent(h.dpy, -1, 700 + i, 400 - i, CurrentTime);
+    XTestFakeButtonEvent(h.dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(h.dpy, 1, False, CurrentTime);
+  }
+  XFlush(h.dpy);
+  SpinUntil([&] { return seen.size() >= 30; }, 2000);
+  int grabbedExact = 0;
+  for (int i = 0; i < 10 && static_cast<std::size_t>(i * 3 + 2) < seen.size(); ++i) {
+    if (seen[i * 3].x == 700 + i && seen[i * 3 + 1].message == platform::kWmLButtonDown &&
+        seen[i * 3 + 2].x == 700 + i && seen[i * 3 + 2].y == 400 - i) {
+      ++grabbedExact;
+    }
+  }
+  CHECK(seen.size() == 30 && grabbedExact == 10, "under a pointer grab: %zu events, %d exact",
+        seen.size(), grabbedExact);
+  XUngrabPointer(h.dpy, CurrentTime);
+  XSync(h.dpy, False);
+
   // Left-handed: the user's primary button (physical 3 here) is reported as the left one,
   // so that a recording plays back with the same meaning through the mouse service.
   unsigned char normal[32];
