@@ -22,8 +22,15 @@ int IndexOfMacro(const std::vector<MacroPtr>& list, const MacroPtr& macro) {
 void TFrmMain::FillMacroList() {
   FMacros.clear();
   const std::string folder = settings::GetMacrosFolder(svc_.env);
-  // A folder that cannot be listed throws here, naming the folder; the list stays empty.
-  std::vector<std::string> names = platform::files::ListFiles(folder, macros::kMacroExtension);
+  std::vector<std::string> names;
+  try {
+    names = platform::files::ListFiles(folder, macros::kMacroExtension);
+  } catch (const std::exception&) {
+    // The error names the folder and goes to the top-level handler; the list box is
+    // emptied first so that it never shows macros the list no longer holds.
+    RefreshMacroListBox();
+    throw;
+  }
   // Sorted by file name rather than in the file system's order, which on Linux looks
   // random: recorded files are named by date, so the list reads oldest first on both
   // editions, and the selection restored by position finds the same macro again.

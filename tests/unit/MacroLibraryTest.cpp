@@ -57,6 +57,18 @@ TEST_F(MacroLibraryTest, AFolderThatCannotBeListedIsReportedWithItsName) {
   EXPECT_NE(errors[0].find(folder), std::string::npos) << errors[0];
   EXPECT_TRUE(Lines().empty());
   EXPECT_EQ(TFrmMain::Instance(), f.get());  // creation went on after the error
+
+  fs::remove(folder);
+  create_directories(folder);
+  PutMacro("1.qelmac", "One");
+  f->FillMacroList();
+  EXPECT_EQ(Lines(), Strings{"One"});
+  fs::remove_all(folder);
+  std::ofstream(folder) << "gone again";
+  ui::Guarded([this] { f->FillMacroList(); });
+  EXPECT_EQ(errors.size(), 2u);
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_TRUE(f->FMacros.empty());
 }
 
 TEST_F(MacroLibraryTest, RefreshKeepsTheSelectionByNameIgnoringCase) {
