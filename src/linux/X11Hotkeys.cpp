@@ -32,9 +32,6 @@ X11Hotkeys::~X11Hotkeys() {
 void X11Hotkeys::SetHandler(std::function<void(int id)> handler) { handler_ = std::move(handler); }
 
 bool X11Hotkeys::Register(int id, std::uint32_t modifiers, std::uint32_t vk) {
-  if (std::any_of(grabs_.begin(), grabs_.end(), [id](const Grab& g) { return g.id == id; })) {
-    return false;  // as RegisterHotKey: an id is registered once
-  }
   const std::uint32_t keysym = hotkeys::VkToKeysym(vk);
   if (keysym == 0) return false;
   const KeyCode keycode = XKeysymToKeycode(dpy_, keysym);
@@ -66,11 +63,17 @@ bool X11Hotkeys::Register(int id, std::uint32_t modifiers, std::uint32_t vk) {
   return true;
 }
 
+// As with RegisterHotKey, a second registration under an id keeps the first one; both
+// answer to that id until it is unregistered.
 void X11Hotkeys::Unregister(int id) {
-  const auto it = std::find_if(grabs_.begin(), grabs_.end(), [id](const Grab& g) { return g.id == id; });
-  if (it == grabs_.end()) return;
-  Ungrab(*it);
-  grabs_.erase(it);
+  for (auto it = grabs_.begin(); it != grabs_.end();) {
+    if (it->id == id) {
+      Ungrab(*it);
+      it = grabs_.erase(it);
+    } else {
+      ++it;
+    }
+  }
   XFlush(dpy_);
 }
 
