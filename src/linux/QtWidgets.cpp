@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -358,6 +359,15 @@ class SpinBox : public QSpinBox {
   std::function<void(const QString& typed)> onLeft;
   QLineEdit* edit() const { return lineEdit(); }
 
+  // Any whole number may be typed, also one beyond the range: it is brought into range
+  // when the field is left, not refused key by key.
+  QValidator::State validate(QString& input, int& pos) const override {
+    static const QRegularExpression wholeNumber(QStringLiteral("^\\s*[+-]?\\d*\\s*$"));
+    if (!wholeNumber.match(input).hasMatch()) return QValidator::Invalid;
+    return QSpinBox::validate(input, pos) == QValidator::Acceptable ? QValidator::Acceptable
+                                                                    : QValidator::Intermediate;
+  }
+
  protected:
   void focusOutEvent(QFocusEvent* e) override {
     // The kit brings the typed text into range itself (an empty field becomes the
@@ -376,6 +386,7 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
   SpinEditPeer(ui::SpinEdit& owner, QWidget* parent, ui::Rect place)
       : WidgetPeer(Placed(new SpinBox(parent), place)) {
     w()->setKeyboardTracking(true);
+    w()->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     w()->setAccelerated(true);
     // A field this narrow would show no number beside its arrows; the keys still step it.
     if (place.width < 48) w()->setButtonSymbols(QAbstractSpinBox::NoButtons);
