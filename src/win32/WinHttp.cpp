@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -17,6 +18,8 @@ namespace {
 constexpr DWORD kServeQueueEveryMs = 50;
 // A transfer that brings nothing new still reports this often, so an abort is seen.
 constexpr DWORD kIdleReportEveryMs = 250;
+// After an abort, how long the UI thread waits for the transfer to notice.
+constexpr DWORD kAbandonAfterMs = 1000;
 
 std::wstring Wide(const std::string& s) {
   if (s.empty()) return {};
@@ -276,6 +279,46 @@ struct HandleCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
 };
 
+// One download's worker side: the transfer, its state and the file it writes.
+struct DownloadWork {
+  DownloadWork(const platform::HttpOptions& o, HANDLE out)
+      : transfer(o, state), file_(out), event(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+  TransferState state;
+  Transfer transfer;
+  std::unique_ptr<void, HandleCloser> file_;
+  std::unique_ptr<void, HandleCloser> event;
+  std::string url, file;
+  std::atomic<bool> stop{false}, done{false};
+  std::string error;  // read after done
+
+  void Run() {
+    try {
+      transfer.Run(
+          url,
+          [this](const char* data, size_t n) {
+            DWORD written = 0;
+            if (!WriteFile(file_.get(), data, static_cast<DWORD>(n), &written, nullptr) || written != n)
+              throw Failure{"Cannot write file \"" + file + "\". " + ErrorText(GetLastError())};
+            SetEvent(event.get());
+          },
+          [this] { return stop.load(); });
+    } catch (const Failure& f) {
+      error = f.text;
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    file_.reset();
+    done = true;
+    SetEvent(event.get());
+  }
+
+  static DWORD WINAPI Entry(void* ticket) {
+    std::unique_ptr<std::shared_ptr<DownloadWork>> keep(static_cast<std::shared_ptr<DownloadWork>*>(ticket));
+    (*keep)->Run();
+    return 0;
+  }
+};
+
 class WinHttpClient : public platform::HttpClient {
  public:
   explicit WinHttpClient(ui::MessageQueue* queue) : queue_(queue) {}
@@ -298,64 +341,39 @@ class WinHttpClient : public platform::HttpClient {
   bool Download(const std::string& url, const platform::HttpOptions& options, const std::string& file,
                 const std::function<void(const platform::HttpProgress&)>& progress,
                 std::string& error) override {
-    std::unique_ptr<void, HandleCloser> out(CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr,
-                                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.get() == INVALID_HANDLE_VALUE) {
-      out.release();
+    HANDLE out = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
       error = "Cannot create file \"" + file + "\". " + ErrorText(GetLastError());
       return false;
     }
-    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    std::unique_ptr<void, HandleCloser> wake(event);
-
     // WinHTTP waits in blocking calls; they run on a worker so that the UI thread keeps
-    // serving its queue, and every progress report is made on the UI thread.
-    TransferState state;
-    Transfer transfer(options, state);
-    std::atomic<bool> stop{false}, done{false};
-    std::string workerError;
-    HANDLE fileHandle = out.get();
-    HANDLE worker = nullptr;
-    struct Work {
-      std::function<void()> run;
-      static DWORD WINAPI Entry(void* self) {
-        static_cast<Work*>(self)->run();
-        return 0;
-      }
-    } work{[&] {
-      try {
-        transfer.Run(
-            url,
-            [&](const char* data, size_t n) {
-              DWORD written = 0;
-              if (!WriteFile(fileHandle, data, static_cast<DWORD>(n), &written, nullptr) || written != n)
-                throw Failure{"Cannot write file \"" + file + "\". " + ErrorText(GetLastError())};
-              SetEvent(event);
-            },
-            [&] { return stop.load(); });
-      } catch (const Failure& f) {
-        workerError = f.text;
-      }
-      done = true;
-      SetEvent(event);
-    }};
-    worker = CreateThread(nullptr, 0, &Work::Entry, &work, 0, nullptr);
+    // serving its queue, and every progress report is made on the UI thread. The worker
+    // shares ownership of what it touches: after an abort that the network does not let
+    // it notice, the UI thread goes on without it.
+    auto work = std::make_shared<DownloadWork>(options, out);
+    work->url = url;
+    work->file = file;
+    auto* ticket = new std::shared_ptr<DownloadWork>(work);
+    HANDLE worker = CreateThread(nullptr, 0, &DownloadWork::Entry, ticket, 0, nullptr);
     if (!worker) {
+      delete ticket;
       error = ErrorText(GetLastError());
       return false;
     }
     std::unique_ptr<void, HandleCloser> workerHandle(worker);
 
     std::exception_ptr failure;
+    DWORD failedAt = 0;
     std::uint64_t reported = static_cast<std::uint64_t>(-1);
     DWORD lastReport = GetTickCount();
     auto report = [&] {
       platform::HttpProgress p;
       {
-        std::lock_guard<std::mutex> g(state.lock);
-        p.count = state.count;
-        p.contentLength = state.contentLength;
-        p.transferEncoding = state.transferEncoding;
+        std::lock_guard<std::mutex> g(work->state.lock);
+        p.count = work->state.count;
+        p.contentLength = work->state.contentLength;
+        p.transferEncoding = work->state.transferEncoding;
       }
       reported = p.count;
       lastReport = GetTickCount();
@@ -363,24 +381,31 @@ class WinHttpClient : public platform::HttpClient {
         if (progress) progress(p);
       } catch (...) {
         failure = std::current_exception();
-        stop = true;
-        transfer.Cancel();
+        failedAt = GetTickCount();
+        work->stop = true;
+        work->transfer.Cancel();
       }
     };
-    while (!done) {
-      MsgWaitForMultipleObjects(1, &event, FALSE, kServeQueueEveryMs, QS_ALLINPUT);
+    HANDLE wake = work->event.get();
+    while (!work->done) {
+      // Closing the request ends a blocked wait on Windows; where it does not, the
+      // abort still ends the download here after a short grace.
+      if (failure && GetTickCount() - failedAt >= kAbandonAfterMs) break;
+      MsgWaitForMultipleObjects(1, &wake, FALSE, kServeQueueEveryMs, QS_ALLINPUT);
       if (!failure) {
         std::uint64_t now;
         {
-          std::lock_guard<std::mutex> g(state.lock);
-          now = state.count;
+          std::lock_guard<std::mutex> g(work->state.lock);
+          now = work->state.count;
         }
         if (now != reported || GetTickCount() - lastReport >= kIdleReportEveryMs) report();
       }
       if (queue_) queue_->ProcessMessages();
     }
-    WaitForSingleObject(worker, INFINITE);
-    if (!failure && workerError.empty()) report();  // the last bytes
+    if (work->done) {
+      WaitForSingleObject(worker, INFINITE);
+      if (!failure && work->error.empty()) report();  // the last bytes
+    }
     if (failure) {
       try {
         std::rethrow_exception(failure);
@@ -391,8 +416,8 @@ class WinHttpClient : public platform::HttpClient {
       }
       return false;
     }
-    if (!workerError.empty()) {
-      error = workerError;
+    if (!work->error.empty()) {
+      error = work->error;
       return false;
     }
     return true;

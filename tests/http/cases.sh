@@ -177,6 +177,14 @@ run_cases() {
   [ "$served" -ge 10 ] && pass || fail "queue served only $served times during a ${ms} ms download"
   echo "[$EDITION] abort after 1500 ms: ended at $ms ms, queue served $served times"
 
+  # A server that stops sending altogether: Abort still ends the download promptly.
+  out=$(download_from stall 1500)
+  expect "abort while stalled" "$out" "${failed}Download is cancelled. Please download manually."
+  expect "abort while stalled" "$out" "tag=0"
+  ms=$(value "$out" elapsed_ms)
+  [ -n "$ms" ] && [ "$ms" -lt 4000 ] && pass || fail "abort while stalled took ${ms:-forever} ms"
+  echo "[$EDITION] abort of a stalled download after 1500 ms: ended at $ms ms"
+
   # ---- how long the start waits when the server cannot be reached ----
   out=$(check_at "http://127.0.0.1:$CLOSED_PORT")
   expect "nothing listening" "$out" "dialog=no"

@@ -20,5 +20,5 @@ source "$HERE/cases.sh"
 TEMP_DIR="$WORK/temp"
 mkdir -p "$TEMP_DIR"
 TEMP_ARG="$TEMP_DIR/"
-drive() { "$DRIVER" "$@"; }
+drive() { timeout 60 "$DRIVER" "$@"; }
 run_cases

@@ -39,6 +39,6 @@ TEMP_DIR="$WORK/temp"
 mkdir -p "$TEMP_DIR"
 TEMP_ARG="Z:${TEMP_DIR//\//\\}\\"
 # Wine writes console lines with CR LF.
-drive() { wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; }
+drive() { timeout 90 wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; }
 wineboot -i >/dev/null 2>&1
 run_cases

@@ -130,6 +130,15 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
             self.connection.shutdown(socket.SHUT_RDWR)
             return
+        if scenario == "stall":
+            # A little, then nothing at all for a long time.
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(INSTALLER)))
+            self.end_headers()
+            self.wfile.write(INSTALLER[:1024])
+            self.wfile.flush()
+            time.sleep(120)
+            return
         if scenario == "slow":
             self.send_response(200)
             self.send_header("Content-Length", str(50 * 1024 * 1024))
