@@ -225,6 +225,19 @@ TEST_F(ShippedTableTest, GermanWindowAndBackToEnglish) {
   EXPECT_EQ(i18n::CurrentLanguageIndex(), 15);
 }
 
+TEST_F(ShippedTableTest, AboutBoxSpeaksTheChosenLanguage) {
+  p.registry.values[kLanguageValue] = "fr";
+  i18n::LoadTranslations(p.registry, p.env);
+  f = std::make_unique<TFrmMain>(p.services);
+  f->Button1.UserClicked();
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  const std::string& text = p.dialogs.shown[0].text;
+  EXPECT_EQ(text.find("QEL Auto Clicker\r\nVersion : 2.4\r\n\r\nSite web : qel-autoclicker.app\r\n\r\n"), 0u)
+      << text;
+  EXPECT_NE(text.find("\r\nCe programme est gratuit."), std::string::npos) << text;
+  EXPECT_NE(text.find(" QEL Software. Tous droits réservés."), std::string::npos) << text;
+}
+
 TEST_F(ShippedTableTest, SystemLanguagePicksItsColumnInEveryLanguage) {
   struct Case {
     std::uint16_t langId;
