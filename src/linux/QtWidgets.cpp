@@ -321,10 +321,21 @@ class ButtonPeer : public WidgetPeer<QPushButton, ui::ButtonPeer> {
   }
 };
 
+// Check boxes and radio buttons answer a click anywhere in their place, not only on the
+// mark and the text: their places are laid out wider than their captions.
+template <typename B>
+class WholeAreaButton : public B {
+ public:
+  explicit WholeAreaButton(QWidget* parent) : B(parent) {}
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
 class CheckBoxPeer : public WidgetPeer<QCheckBox, ui::CheckPeer> {
  public:
   CheckBoxPeer(ui::CheckBox& owner, QWidget* parent, ui::Rect place)
-      : WidgetPeer(Placed(new QCheckBox(parent), place)) {
+      : WidgetPeer(Placed(new WholeAreaButton<QCheckBox>(parent), place)) {
     QObject::connect(w(), &QCheckBox::toggled, w(), [&owner](bool on) { owner.UserToggled(on); });
   }
   void setChecked(bool on) override {
@@ -337,7 +348,7 @@ class CheckBoxPeer : public WidgetPeer<QCheckBox, ui::CheckPeer> {
 class RadioPeer : public WidgetPeer<QRadioButton, ui::CheckPeer> {
  public:
   RadioPeer(ui::RadioButton& owner, QWidget* parent, ui::Rect place)
-      : WidgetPeer(Placed(new QRadioButton(parent), place)) {
+      : WidgetPeer(Placed(new WholeAreaButton<QRadioButton>(parent), place)) {
     w()->setAutoExclusive(false);
     QObject::connect(w(), &QRadioButton::clicked, w(), [this, &owner] {
       owner.UserClicked();
@@ -374,7 +385,7 @@ class SpinBox : public QSpinBox {
     // minimum); Qt's own correction on leaving is kept quiet.
     const QString typed = lineEdit()->text();
     {
-      QSignalBlocker block(this);
+      QSignalBlocker block(this), blockEdit(lineEdit());
       QSpinBox::focusOutEvent(e);
     }
     if (onLeft) onLeft(typed);
@@ -390,8 +401,9 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
     w()->setAccelerated(true);
     // A field this narrow would show no number beside its arrows; the keys still step it.
     if (place.width < 48) w()->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    // Typed text and arrow steps both arrive as text, as the field shows it.
-    QObject::connect(w(), &QSpinBox::textChanged, w(),
+    // Typed text and arrow steps both arrive as the text the field shows, also while it
+    // is out of range (the spin box itself reports only numbers it accepts).
+    QObject::connect(w()->edit(), &QLineEdit::textChanged, w(),
                      [&owner](const QString& text) { owner.UserTyped(text.toStdString()); });
     w()->onLeft = [this, &owner](const QString& typed) {
       owner.UserTyped(typed.toStdString());
@@ -402,7 +414,7 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
   }
   void setCaption(const std::string&) override {}
   void setText(const std::string& text) override {
-    QSignalBlocker block(w());
+    QSignalBlocker block(w()), blockEdit(w()->edit());
     bool ok = false;
     const int v = Q(text).trimmed().toInt(&ok);
     if (ok && v >= w()->minimum() && v <= w()->maximum())
@@ -410,7 +422,7 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
     w()->edit()->setText(Q(text));
   }
   void setRange(int minValue, int maxValue) override {
-    QSignalBlocker block(w());
+    QSignalBlocker block(w()), blockEdit(w()->edit());
     w()->setRange(minValue, maxValue);
   }
 };

@@ -1,0 +1,212 @@
+// The Qt peers of the widget kit against real Qt widgets (offscreen platform): user input
+// reaches the controls, setters from the program never come back as user actions, and
+// timers keep the kit's contract.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include "linux/QtWidgets.h"
+#include "ui/WidgetFactory.h"
+
+namespace {
+
+QWidget* WidgetOf(const ui::Control& c) { return dynamic_cast<qtui::WidgetHolder&>(c.Peer()).widget(); }
+
+template <typename W>
+W* As(const ui::Control& c) {
+  return qobject_cast<W*>(WidgetOf(c));
+}
+
+// Runs the event loop for `ms` milliseconds, waiting for events as the program's loop does.
+void Leave(QWidget* w) {
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(w, &out);
+}
+
+void Pump(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+class QtPeers : public ::testing::Test {
+ protected:
+  QtPeers() : form(factory, Spec()), group(form, {10, 10, 300, 300}, "Group") {
+    form.Show();
+  }
+  static ui::WindowSpec Spec() {
+    ui::WindowSpec s;
+    s.clientWidth = 569;
+    s.clientHeight = 585;
+    return s;
+  }
+  qtui::QtWidgetFactory factory;
+  ui::Window form;
+  ui::GroupBox group;
+};
+
+TEST_F(QtPeers, ProgramChangesRunTheHandlerOnceAndUserClicksReachTheKit) {
+  ui::CheckBox box(group, {10, 20, 120, 17}, "Check");
+  int clicks = 0;
+  box.OnClick = [&] { ++clicks; };
+  box.SetChecked(true);  // the kit runs OnClick; the peer must not report it again
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(As<QCheckBox>(box)->isChecked());
+
+  QTest::mouseClick(As<QCheckBox>(box), Qt::LeftButton);
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, 2);
+
+  ui::RadioGroup radios;
+  ui::RadioButton a(group, radios, {10, 50, 100, 17}, "A");
+  ui::RadioButton b(group, radios, {10, 70, 100, 17}, "B");
+  int aRuns = 0, bRuns = 0;
+  a.OnClick = [&] { ++aRuns; };
+  b.OnClick = [&] { ++bRuns; };
+  a.SetChecked(true);
+  QTest::mouseClick(As<QRadioButton>(b), Qt::LeftButton);
+  EXPECT_TRUE(b.Checked());
+  EXPECT_FALSE(a.Checked());
+  EXPECT_FALSE(As<QRadioButton>(a)->isChecked());
+  // A click on the checked one leaves it checked and runs nothing.
+  QTest::mouseClick(As<QRadioButton>(b), Qt::LeftButton);
+  EXPECT_TRUE(As<QRadioButton>(b)->isChecked());
+  EXPECT_EQ(aRuns, 1);
+  EXPECT_EQ(bRuns, 1);
+}
+
+TEST_F(QtPeers, ListsReportOnlyTheUsersChoice) {
+  ui::ComboBox combo(group, {10, 20, 113, 23});
+  int changes = 0;
+  combo.OnChange = [&] { ++changes; };
+  combo.SetItems({"Left", "Right", "Middle"});
+  combo.SetItemIndex(2);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(As<QComboBox>(combo)->currentIndex(), 2);
+  EXPECT_EQ(As<QComboBox>(combo)->currentText(), "Middle");
+
+  ui::ListBox list(group, {10, 60, 200, 100});
+  int listClicks = 0;
+  list.OnClick = [&] { ++listClicks; };
+  list.Add("one");
+  list.Add("two & three");
+  list.SetItemIndex(1);
+  EXPECT_EQ(listClicks, 0);
+  auto* w = As<QListWidget>(list);
+  EXPECT_EQ(w->visualItemRect(w->item(0)).height(), 15);
+  // Focus alone selects nothing.
+  w->setFocus();
+  list.SetItemIndex(-1);
+  Pump(20);
+  EXPECT_EQ(listClicks, 0);
+  QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, w->visualItemRect(w->item(0)).center());
+  EXPECT_EQ(list.ItemIndex(), 0);
+  EXPECT_EQ(listClicks, 1);
+}
+
+TEST_F(QtPeers, SpinFieldsTakeTypedTextAndSettleWhenLeft) {
+  ui::SpinEdit hours(group, {10, 20, 49, 24}, 0, 23, 0);
+  auto* spin = As<QSpinBox>(hours);
+  spin->setFocus();
+  spin->selectAll();
+  QTest::keyClick(spin, Qt::Key_9);
+  QTest::keyClick(spin, Qt::Key_9);
+  EXPECT_EQ(hours.Text(), "99");
+  EXPECT_EQ(hours.Value(), 23);  // a reader clamps
+  Leave(spin);
+  EXPECT_EQ(hours.Text(), "23");
+  EXPECT_EQ(spin->text(), "23");
+
+  spin->setFocus();
+  spin->selectAll();
+  QTest::keyClick(spin, Qt::Key_Backspace);
+  Leave(spin);
+  EXPECT_EQ(hours.Text(), "0");  // an empty field settles on its minimum
+
+  hours.SetValue(7);  // from the program: shown, not reported back
+  EXPECT_EQ(spin->text(), "7");
+}
+
+TEST_F(QtPeers, AutoSizedRightAlignedLabelKeepsItsRightEdge) {
+  ui::Label link(group, {100, 5, 119, 0}, "");
+  link.SetLayout(true, false);
+  link.SetCaption("https://example.org/a/rather/long/address");
+  const QRect g = WidgetOf(link)->geometry();
+  EXPECT_EQ(g.right() + 1, 219);
+  EXPECT_GT(g.width(), 119);
+
+  ui::Label plain(group, {10, 40, 0, 0}, "Hours");
+  EXPECT_EQ(WidgetOf(plain)->geometry().topLeft(), QPoint(10, 40));
+  EXPECT_GT(WidgetOf(plain)->width(), 0);
+}
+
+TEST_F(QtPeers, WindowBoundsRoundTripInPhysicalPixels) {
+  const ui::Rect r{40, 30, 300, 31};
+  form.SetBounds(r);
+  Pump(20);
+  EXPECT_EQ(form.Bounds(), r);  // no window manager here: no frame
+  EXPECT_GT(form.CaptionHeight(), 0);
+  EXPECT_GT(form.FrameHeight(), 0);
+}
+
+class Ticks : public ::testing::Test {
+ protected:
+  qtui::QtWidgetFactory factory;
+  ui::Timer timer{factory, 10};
+  int ticks = 0;
+  void SetUp() override { timer.OnTimer = [this] { ++ticks; }; }
+};
+
+TEST_F(Ticks, TicksThatFallDueWhileBusyMergeAndStopDropsThePendingOne) {
+  timer.SetEnabled(true);
+  QThread::msleep(55);  // the UI thread is busy for five periods
+  Pump(5);
+  EXPECT_EQ(ticks, 1);
+
+  ticks = 0;
+  QThread::msleep(15);  // one tick falls due ...
+  timer.SetEnabled(false);  // ... and is dropped
+  Pump(40);
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(Ticks, ANewIntervalRestartsThePeriod) {
+  timer.SetInterval(100);
+  timer.SetEnabled(true);
+  Pump(70);
+  timer.SetInterval(101);
+  Pump(70);  // 140 ms after the start, but only 70 after the restart
+  EXPECT_EQ(ticks, 0);
+  Pump(60);
+  EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(Ticks, OneMillisecondIntervalTicksFarFasterThanAWindowTimer) {
+  timer.SetInterval(1);
+  timer.SetEnabled(true);
+  Pump(1000);
+  timer.SetEnabled(false);
+  std::printf("1 ms timer: %d ticks in 1 s\n", ticks);
+  // About 1000 on an idle machine; a 10-16 ms window-timer floor would give under 100.
+  EXPECT_GT(ticks, 400);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
