@@ -1,0 +1,79 @@
+#!/bin/bash
+# The Linux edition's real update dialog at start-up, driven as a user would under Xvfb +
+# openbox: the optional offer's Skip and close box lead to the main window, the mandatory
+# offer's Exit ends the program before any main window exists.
+# usage: run_dialog_linux.sh [QEL_AUTOCLICKER_BINARY] [DISPLAY_NUM (default 96)]
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+APP=${1:-}
+NUM=${2:-96}
+if [ -z "$APP" ]; then
+  BUILD=${QEL_HTTP_BUILD:-/tmp/qel-http-linux}
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+  cmake --build "$BUILD" --target qel-autoclicker -j2 >/dev/null || exit 1
+  APP="$BUILD/src/linux/qel-autoclicker"
+fi
+source "$ROOT/tests/e2e/lib.sh"
+WORK=$(mktemp -d /tmp/qel-dialog-XXXXXX)
+trap 'e2e_cleanup; rm -rf "$WORK"' EXIT
+
+python3 "$HERE/update_server.py" "$WORK" &
+e2e_track $!
+for _ in $(seq 1 100); do [ -s "$WORK/port" ] && break; sleep 0.05; done
+PORT=$(cat "$WORK/port")
+e2e_start_display "$NUM"
+
+DIALOG=" QEL Auto Clicker"
+MAIN="  QEL Auto Clicker 2\.4"
+APP_PID=
+
+start_app() {  # start_app SCENARIO
+  rm -rf "$WORK/appdata"
+  mkdir -p "$WORK/appdata"
+  APPDATA="$WORK/appdata" XDG_CONFIG_HOME="$WORK/appdata" QEL_UPDATE_URL="http://127.0.0.1:$PORT/s/$1" \
+    "$APP" >"$WORK/app.log" 2>&1 &
+  APP_PID=$!
+  e2e_track "$APP_PID"
+}
+
+# click_in WINDOW X Y: a left click at a point of the window's client area.
+click_in() {
+  local origin
+  origin=$(e2e_window_origin "$1")
+  xdotool mousemove $((${origin% *} + $2)) $((${origin#* } + $3)) click 1
+}
+
+# The second button, "Skip" or "Exit", at 299,136 (75 x 25) of the dialog.
+SECOND_BUTTON="336 148"
+
+e2e_log "optional offer, Skip"
+start_app ok
+id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog (log: $(cat "$WORK/app.log"))"
+e2e_wait_window "$MAIN" 1 >/dev/null && e2e_fail "main window shown while the update dialog is open"
+click_in "$id" $SECOND_BUTTON
+e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "Skip did not lead to the main window"
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+
+e2e_log "optional offer, close box"
+start_app ok
+id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
+xdotool windowactivate --sync "$id" key alt+F4
+e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "closing the optional offer did not lead to the main window"
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+
+e2e_log "mandatory offer, Exit"
+start_app mandatory
+id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
+click_in "$id" $SECOND_BUTTON
+for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APP_PID" 2>/dev/null && e2e_fail "Exit in the mandatory offer did not end the program"
+[ -n "$(find "$WORK/appdata" -name settings.ini)" ] && e2e_fail "settings written although no main window existed"
+
+e2e_log "no newer version: straight to the main window"
+start_app current
+e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "no main window"
+e2e_wait_window "$DIALOG" 1 >/dev/null && e2e_fail "update dialog without a newer version"
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+
+e2e_log "update dialog at start-up: all cases passed"
