@@ -1,18 +1,22 @@
 #!/bin/bash
 # The Windows edition's WinHTTP client, cross-built and run under wine, against a local
 # test server.
-# usage: run_windows.sh [UPDATE_DRIVER_EXE]
-#   Without an argument it cross-builds the core in $QEL_HTTP_WIN_BUILD and links the driver.
+# usage: run_windows.sh [UPDATE_DRIVER_EXE | WINDOWS_BUILD_DIR]
+#   With a Windows build folder (one that holds libqel_core.a, e.g. build/windows) the driver
+#   is linked against that core; without an argument the core is cross-built first in
+#   $QEL_HTTP_WIN_BUILD (default /tmp/qel-http-windows).
 #   WINEPREFIX (default /tmp/wine-update) and DISPLAY_NUM (default 96, an Xvfb it starts).
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 DRIVER=${1:-}
-if [ -z "$DRIVER" ]; then
-  BUILD=${QEL_HTTP_WIN_BUILD:-/tmp/qel-http-windows}
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
-  cmake --build "$BUILD" --target qel_core -j2 >/dev/null || exit 1
+if [ -z "$DRIVER" ] || [ -d "$DRIVER" ]; then
+  BUILD=${DRIVER:-${QEL_HTTP_WIN_BUILD:-/tmp/qel-http-windows}}
+  if [ ! -f "$BUILD/libqel_core.a" ] || [ -z "$DRIVER" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
+    cmake --build "$BUILD" --target qel_core -j2 >/dev/null || exit 1
+  fi
   DRIVER="$BUILD/update_driver.exe"
   x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -Werror -I"$ROOT/src" -I"$ROOT/tests" \
     "$HERE/update_driver.cpp" "$ROOT/src/win32/WinHttp.cpp" "$ROOT/tests/fakes/FakeClock.cpp" \
