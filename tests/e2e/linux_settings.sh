@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The Linux edition's settings file, driven from outside under Xvfb + openbox:
+#  1. first start without a file: closing writes all 24 keys, in order, with the start-up
+#     values;
+#  2. a hand-made file (upper-case names, out-of-range and hexadecimal values, both window
+#     options on, foreign lines) is loaded and written back: clamped values, only
+#     "minimise to tray" left on, foreign lines and the file's own spelling kept;
+#  3. a read-only file: closing shows an error box, the program still ends, the file keeps
+#     its contents.
+#
+#   tests/e2e/linux_settings.sh [qel-autoclicker]
+# Default: build/linux/src/linux/qel-autoclicker. Environment: E2E_DISPLAY (default 93),
+# E2E_KEEP=1 keeps the temp folder.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$ROOT/tests/e2e/lib.sh"
+
+APP=${1:-${QEL_LINUX_BIN:-$ROOT/build/linux/src/linux/qel-autoclicker}}
+[ -x "$APP" ] || e2e_fail "program not built: $APP"
+
+TMP=$(mktemp -d /tmp/qel-e2e-settings.XXXXXX)
+finish() {
+  e2e_cleanup
+  chmod -R u+w "$TMP" 2>/dev/null
+  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
+}
+trap finish EXIT
+
+MAIN_TITLE="  QEL Auto Clicker 2.4"
+export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
+mkdir -p "$APPDATA" "$XDG_CONFIG_HOME"
+SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"
+
+e2e_start_display "${E2E_DISPLAY:-93}" 1280x1024x24
+
+APP_PID=
+WIN=
+start_app() {
+  "$APP" >"$TMP/app-$1.log" 2>&1 &
+  APP_PID=$!
+  e2e_track $APP_PID
+  WIN=$(e2e_wait_window "$MAIN_TITLE" 30) || { cat "$TMP/app-$1.log"; e2e_fail "the main window did not appear ($1)"; }
+  sleep 0.5
+}
+# SIGTERM closes the window as a close does (the settings are saved), then waits.
+stop_app() {
+  kill -TERM "$APP_PID"
+  for _ in $(seq 1 100); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end"
+  wait "$APP_PID"
+}
+crlf() { printf '%s\r\n' "$@"; }
+
+# ---- 1. first start
+start_app first
+[ -d "$APPDATA/QEL Auto Clicker" ] || e2e_fail "the data folder was not created at start"
+[ -e "$SETTINGS" ] && e2e_fail "a settings file exists before the first close"
+stop_app
+crlf "[Target]" "mode=0" "" \
+  "[Interval]" "h=0" "m=0" "s=0" "ms=100" "jitterEnabled=0" "jitterMs=0" "" \
+  "[Repeat]" "untilStopped=1" "count=100" "" \
+  "[Click]" "button=0" "type=0" "holdMs=80" "" \
+  "[UI]" "topMost=0" "minimizeOnStart=0" "" \
+  "[Delay]" "startDelayS=0" "" \
+  "[HotkeyStart]" "vk=83" "mod=6" "" \
+  "[HotkeyStop]" "vk=88" "mod=6" "" \
+  "[HotkeyStartMacros]" "vk=82" "mod=6" "" \
+  "[Coords]" "x=0" "y=0" "" \
+  "[Macros]" "selected=-1" >"$TMP/first.expected"
+cmp -s "$SETTINGS" "$TMP/first.expected" || { diff "$SETTINGS" "$TMP/first.expected"; e2e_fail "first-start file differs"; }
+e2e_log "first start: 24 keys written in order"
+
+# ---- 2. a hand-made file, loaded and written back
+crlf "; my own notes" "[TARGET]" "MODE=1" "" "[interval]" "MS=5000" "h=-3" "m=\$1E" "s=abc" \
+  "[Repeat]" "untilStopped=0" "count=0" "[UI]" "topMost=1" "minimizeOnStart=1" \
+  "[Coords]" "x=0x20" "y=200000" "[HotkeyStop]" "VK=65" "MOD=8" "[Mine]" "keep = me" >"$SETTINGS"
+start_app handmade
+xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "the window is on top although minimise-to-tray won"
+stop_app
+for line in "; my own notes" "[TARGET]" "MODE=1" "MS=999" "h=0" "m=30" "s=0" "untilStopped=0" "count=1" \
+  "topMost=0" "minimizeOnStart=1" "x=32" "y=100000" "VK=65" "MOD=8" "[Mine]" "keep = me" "jitterMs=0"; do
+  grep -qxF "$line"$'\r' "$SETTINGS" || { cat -A "$SETTINGS"; e2e_fail "after loading and saving, no line \"$line\""; }
+done
+[ "$(grep -c '^\[' "$SETTINGS")" -eq 12 ] || { cat "$SETTINGS"; e2e_fail "expected 11 sections and [Mine]"; }
+e2e_log "hand-made file: values clamped and parsed, foreign lines kept"
+
+# ---- 3. a read-only file: one error box at exit, the file unchanged
+cp "$SETTINGS" "$TMP/before.ini"
+chmod 444 "$SETTINGS"
+start_app readonly
+kill -TERM "$APP_PID"
+BOX=
+for _ in $(seq 1 100); do
+  BOX=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$WIN" | head -n1)
+  [ -n "$BOX" ] && break
+  kill -0 "$APP_PID" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$BOX" ] || e2e_fail "no error box when the settings could not be written"
+e2e_log "error box $BOX: $(e2e_window_title "$BOX")"
+e2e_screenshot "$TMP/readonly-error.png"
+xdotool windowactivate --sync "$BOX" 2>/dev/null
+xdotool key --clearmodifiers Return
+for _ in $(seq 1 100); do
+  kill -0 "$APP_PID" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the error box"
+wait "$APP_PID"
+cmp -s "$SETTINGS" "$TMP/before.ini" || e2e_fail "the read-only file was changed"
+e2e_log "read-only file: error shown, program ended, file unchanged"
+
+echo "PASS linux_settings"
