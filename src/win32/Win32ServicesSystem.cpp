@@ -1,3 +1,6 @@
+#include <windows.h>
+#include <mmsystem.h>
+
 #include <cwchar>
 #include <vector>
 
@@ -8,7 +11,10 @@ namespace win32 {
 
 // --- clock -------------------------------------------------------------------------------
 
-std::uint32_t SystemClock::GetTickCount() { return ::GetTickCount(); }
+// timeGetTime counts the same milliseconds since start and wraps the same way, but it is
+// exact to the millisecond while the timers hold a 1 ms resolution; GetTickCount moves in
+// 15.6 ms steps, which recorded time stamps and playback would inherit.
+std::uint32_t SystemClock::GetTickCount() { return ::timeGetTime(); }
 
 void SystemClock::Sleep(std::uint32_t ms) { ::Sleep(ms); }
 

@@ -148,7 +148,8 @@ class FakeRegistry : public platform::Registry {
 class FakeEnvironment : public platform::Environment {
  public:
   std::map<std::string, std::string> vars;
-  std::string exeFolder = "/opt/qel";
+  // A folder of the tests own: code that falls back to the executable folder writes there.
+  std::string exeFolder = "/tmp/qel-unit-tests/exe";
   std::string temp = "/tmp/";
   std::uint16_t langId = 0x0409;
   std::string decimal = ".";
