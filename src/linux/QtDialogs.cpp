@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "app/AppInfo.h"
@@ -44,11 +45,15 @@ ui::MsgResult QtDialogs::MessageBox(ui::MsgKind kind, const std::string& text, u
 }
 
 bool QtDialogs::InputBox(const std::string& caption, const std::string& prompt, std::string& text) {
-  bool ok = false;
-  const QString answer = QInputDialog::getText(Owner(widgets_), Q(caption), Lines(prompt),
-                                               QLineEdit::Normal, Q(text), &ok);
-  if (!ok) return false;
-  text = answer.toStdString();
+  QInputDialog box(Owner(widgets_));
+  box.setInputMode(QInputDialog::TextInput);
+  box.setWindowTitle(Q(caption));
+  box.setLabelText(Lines(prompt));
+  box.setTextValue(Q(text));
+  // Wide enough for the caption and a long name (the dialog fits itself to its field).
+  if (auto* field = box.findChild<QLineEdit*>()) field->setMinimumWidth(320);
+  if (box.exec() != QDialog::Accepted) return false;
+  text = box.textValue().toStdString();
   return true;
 }
 
