@@ -169,26 +169,27 @@ class Ticks : public ::testing::Test {
 };
 
 TEST_F(Ticks, TicksThatFallDueWhileBusyMergeAndStopDropsThePendingOne) {
+  timer.SetInterval(50);
   timer.SetEnabled(true);
-  QThread::msleep(55);  // the UI thread is busy for five periods
-  Pump(5);
+  QThread::msleep(260);  // the UI thread is busy for five periods
+  Pump(10);
   EXPECT_EQ(ticks, 1);
 
   ticks = 0;
-  QThread::msleep(15);  // one tick falls due ...
+  QThread::msleep(60);  // one tick falls due ...
   timer.SetEnabled(false);  // ... and is dropped
-  Pump(40);
+  Pump(100);
   EXPECT_EQ(ticks, 0);
 }
 
 TEST_F(Ticks, ANewIntervalRestartsThePeriod) {
-  timer.SetInterval(100);
+  timer.SetInterval(300);
   timer.SetEnabled(true);
-  Pump(70);
-  timer.SetInterval(101);
-  Pump(70);  // 140 ms after the start, but only 70 after the restart
+  Pump(200);
+  timer.SetInterval(301);
+  Pump(200);  // 400 ms after the start, but only 200 after the restart
   EXPECT_EQ(ticks, 0);
-  Pump(60);
+  Pump(200);
   EXPECT_EQ(ticks, 1);
 }
 
