@@ -146,8 +146,10 @@ class Transfer {
     session_.reset(WinHttpOpen(Wide(options_.userAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session_) FailWithLastError();
-    // 0 means no limit to WinHTTP as to us.
-    WinHttpSetTimeouts(session_.get(), 0, options_.connectTimeoutMs, 30000, options_.readTimeoutMs);
+    // 0 means no limit to WinHTTP as to us. Finding the server's address is part of the
+    // connection attempt and shares its bound.
+    WinHttpSetTimeouts(session_.get(), options_.connectTimeoutMs, options_.connectTimeoutMs, 30000,
+                       options_.readTimeoutMs);
 
     std::wstring url = Wide(address);
     Url current = Crack(url);

@@ -1,0 +1,69 @@
+#!/bin/bash
+# The Windows edition's real update dialog at start-up, under Wine + Xvfb + openbox: the
+# optional offer's Skip and close box lead to the main window, the mandatory offer's Exit
+# ends the program before any main window exists.
+# usage: run_dialog_windows.sh [WINDOWS_BUILD_DIR]   (holding src/win32/QELAutoClicker.exe)
+# Environment: QEL_E2E_DISPLAY (default 96), WINEPREFIX (default /tmp/wine-update).
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+export QEL_E2E_DISPLAY=${QEL_E2E_DISPLAY:-96}
+export WINEPREFIX=${WINEPREFIX:-/tmp/wine-update}
+source "$HERE/../e2e/win/lib.sh"
+SERVER_PID=""
+trap '[ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null; win_cleanup' EXIT
+win_exe "${1:-}"
+
+python3 "$HERE/update_server.py" "$WIN_WORK" &
+SERVER_PID=$!
+for _ in $(seq 1 100); do [ -s "$WIN_WORK/port" ] && break; sleep 0.05; done
+PORT=$(cat "$WIN_WORK/port")
+win_start_display
+win_start_wine
+cp "$WIN_EXE" "$WIN_WORK/"
+[ -f "$WIN_TRANSL" ] && cp "$WIN_TRANSL" "$WIN_WORK/"
+
+DIALOG=" QEL Auto Clicker"
+start_app() {  # start_app SCENARIO
+  rm -rf "$WIN_WORK/appdata"
+  mkdir -p "$WIN_WORK/appdata"
+  (cd "$WIN_WORK" && QEL_UPDATE_URL="http://127.0.0.1:$PORT/s/$1" exec wine cmd /c \
+    "set APPDATA=$(win_path "$WIN_WORK/appdata")&& start /wait QELAutoClicker.exe" >"$WIN_WORK/app.log" 2>&1) &
+  WIN_APP_PID=$!
+}
+# The second button, "Skip" or "Exit", at 299,136 (75 x 25) of the dialog's client area.
+click_second_button() {
+  win_geometry "$1"
+  xdotool mousemove $((X + 336)) $((Y + 148)) click 1
+}
+stop_app() {
+  kill "$WIN_APP_PID" 2>/dev/null
+  wineserver -k 2>/dev/null
+  wait "$WIN_APP_PID" 2>/dev/null
+}
+
+echo "optional offer, Skip"
+start_app ok
+id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
+sleep 1
+win_find_window "$WIN_TITLE" 1 >/dev/null && win_fail "main window shown while the update dialog is open"
+click_second_button "$id"
+win_find_window "$WIN_TITLE" 30 >/dev/null || win_fail "Skip did not lead to the main window"
+stop_app
+
+echo "optional offer, close box"
+start_app ok
+id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
+sleep 1
+xdotool windowactivate --sync "$id" 2>/dev/null; xdotool key alt+F4
+win_find_window "$WIN_TITLE" 30 >/dev/null || win_fail "closing the optional offer did not lead to the main window"
+stop_app
+
+echo "mandatory offer, Exit"
+start_app mandatory
+id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
+sleep 1
+click_second_button "$id"
+win_wait_app_end 15 || win_fail "Exit in the mandatory offer did not end the program"
+[ -n "$(find "$WIN_WORK/appdata" -name settings.ini)" ] && win_fail "settings written although no main window existed"
+
+echo "update dialog at start-up (Windows): all cases passed"
