@@ -19,7 +19,9 @@ std::string& CurrentLanguageCode();
 void ResetTranslations();
 
 // Parses the table file's bytes. Throws std::runtime_error when it is not a table (first
-// line not a number, negative N, fewer than two complete rows, invalid UTF-8).
+// line not a number, negative N, fewer than two complete rows, invalid UTF-8). N = 0 is
+// a table without columns, not an error. Every column it returns has at least the name
+// and the code row.
 std::vector<LanguageColumn> ParseTranslationTable(const std::string& bytes);
 
 std::string SystemLanguageCode(std::uint16_t langId);
