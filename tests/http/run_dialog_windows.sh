@@ -13,7 +13,9 @@ SERVER_PID=""
 trap '[ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null; win_cleanup' EXIT
 win_exe "${1:-}"
 
-python3 "$HERE/update_server.py" "$WIN_WORK" &
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
+  -o "$WIN_WORK/fake_installer.exe" "$HERE/fake_installer.cpp" || win_fail "cannot build the fake installer"
+QEL_TEST_INSTALLER="$WIN_WORK/fake_installer.exe" python3 "$HERE/update_server.py" "$WIN_WORK" &
 SERVER_PID=$!
 for _ in $(seq 1 100); do [ -s "$WIN_WORK/port" ] && break; sleep 0.05; done
 PORT=$(cat "$WIN_WORK/port")
@@ -24,10 +26,13 @@ cp "$WIN_EXE" "$WIN_WORK/"
 
 DIALOG=" QEL Auto Clicker"
 start_app() {  # start_app SCENARIO
-  rm -rf "$WIN_WORK/appdata"
-  mkdir -p "$WIN_WORK/appdata"
+  rm -rf "$WIN_WORK/appdata" "$WIN_WORK/temp"
+  mkdir -p "$WIN_WORK/appdata" "$WIN_WORK/temp"
+  local temp
+  temp=$(win_path "$WIN_WORK/temp")
   (cd "$WIN_WORK" && QEL_UPDATE_URL="http://127.0.0.1:$PORT/s/$1" exec wine cmd /c \
-    "set APPDATA=$(win_path "$WIN_WORK/appdata")&& start /wait QELAutoClicker.exe" >"$WIN_WORK/app.log" 2>&1) &
+    "set APPDATA=$(win_path "$WIN_WORK/appdata")&& set TEMP=$temp&& set TMP=$temp&& start /wait QELAutoClicker.exe" \
+    >"$WIN_WORK/app.log" 2>&1) &
   WIN_APP_PID=$!
 }
 # The second button, "Skip" or "Exit", at 299,136 (75 x 25) of the dialog's client area.
@@ -65,5 +70,18 @@ sleep 1
 click_second_button "$id"
 win_wait_app_end 15 || win_fail "Exit in the mandatory offer did not end the program"
 [ -n "$(find "$WIN_WORK/appdata" -name settings.ini)" ] && win_fail "settings written although no main window existed"
+
+echo "optional offer, Update Now"
+start_app ok
+printf 'an earlier, much longer download %.0s' $(seq 1 5000) >"$WIN_WORK/temp/qel_update.exe"
+id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
+sleep 1
+win_geometry "$id"
+xdotool mousemove $((X + 236)) $((Y + 148)) click 1   # "Update Now" at 186,136 (100 x 25)
+win_wait_app_end 30 || win_fail "the program did not end after the download"
+cmp -s "$WIN_WORK/temp/qel_update.exe" "$WIN_WORK/fake_installer.exe" || win_fail "downloaded installer differs"
+for _ in $(seq 1 100); do [ -f "$WIN_WORK/temp/installer-ran.txt" ] && break; sleep 0.1; done
+[ -f "$WIN_WORK/temp/installer-ran.txt" ] || win_fail "the downloaded installer was not started"
+win_find_window "$WIN_TITLE" 1 >/dev/null && win_fail "main window after the download"
 
 echo "update dialog at start-up (Windows): all cases passed"

@@ -24,7 +24,12 @@ INSTALLERS = ("/download/rizavurozadada.exe", "/download/rizavurozadada.deb")
 WORKDIR = sys.argv[1]
 TLS = len(sys.argv) >= 5 and sys.argv[2] == "--tls"
 SCHEME = "https" if TLS else "http"
-INSTALLER = random.Random(24).randbytes(300 * 1024)
+if os.environ.get("QEL_TEST_INSTALLER"):
+    # A real program to serve, for the tests that see the downloaded installer started.
+    with open(os.environ["QEL_TEST_INSTALLER"], "rb") as f:
+        INSTALLER = f.read()
+else:
+    INSTALLER = random.Random(24).randbytes(300 * 1024)
 LOG_LOCK = threading.Lock()
 
 PAGES = {
