@@ -53,6 +53,9 @@ void ApplyFont() {
   if (!QFontDatabase::hasFamily(QStringLiteral("Segoe UI"))) {
     font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSize(9);
+    // The common system sans faces run wider than Segoe UI; their semi-condensed cut
+    // keeps the longer translations inside the buttons and groups laid out for it.
+    font.setStretch(QFont::SemiCondensed);
   }
   QApplication::setFont(font);
 }
