@@ -28,11 +28,19 @@ DIALOG=" QEL Auto Clicker"
 MAIN="  QEL Auto Clicker 2\.4"
 APP_PID=
 
+# A stand-in for xdg-open, first on the program's PATH: it notes what it was handed.
+mkdir -p "$WORK/bin"
+cat >"$WORK/bin/xdg-open" <<EOS
+#!/bin/sh
+echo "\$*" >>"$WORK/xdg-open.log"
+EOS
+chmod +x "$WORK/bin/xdg-open"
+
 start_app() {  # start_app SCENARIO
-  rm -rf "$WORK/appdata"
-  mkdir -p "$WORK/appdata"
+  rm -rf "$WORK/appdata" "$WORK/temp"
+  mkdir -p "$WORK/appdata" "$WORK/temp"
   APPDATA="$WORK/appdata" XDG_CONFIG_HOME="$WORK/appdata" QEL_UPDATE_URL="http://127.0.0.1:$PORT/s/$1" \
-    "$APP" >"$WORK/app.log" 2>&1 &
+    TMPDIR="$WORK/temp" PATH="$WORK/bin:$PATH" "$APP" >"$WORK/app.log" 2>&1 &
   APP_PID=$!
   e2e_track "$APP_PID"
 }
@@ -69,6 +77,40 @@ click_in "$id" $SECOND_BUTTON
 for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$APP_PID" 2>/dev/null && e2e_fail "Exit in the mandatory offer did not end the program"
 [ -n "$(find "$WORK/appdata" -name settings.ini)" ] && e2e_fail "settings written although no main window existed"
+
+e2e_log "optional offer, Update Now"
+start_app ok
+id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
+printf 'an earlier, much longer download %.0s' $(seq 1 20000) >"$WORK/temp/qel_update.deb"
+click_in "$id" 236 148   # "Update Now" at 186,136 (100 x 25)
+for _ in $(seq 1 300); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the download"
+cmp -s "$WORK/temp/qel_update.deb" "$WORK/installer.bin" || e2e_fail "downloaded package differs from the served one"
+for _ in $(seq 1 50); do [ -s "$WORK/xdg-open.log" ] && break; sleep 0.1; done
+[ "$(cat "$WORK/xdg-open.log" 2>/dev/null)" = "$WORK/temp/qel_update.deb" ] ||
+  e2e_fail "package not handed to xdg-open: $(cat "$WORK/xdg-open.log" 2>/dev/null)"
+[ -n "$(find "$WORK/appdata" -name settings.ini)" ] && e2e_fail "settings written although no main window existed"
+
+e2e_log "Update Now, then Abort during a slow download"
+start_app slow
+id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
+: >"$WORK/xdg-open.log"
+click_in "$id" 236 148
+sleep 1.5
+click_in "$id" $SECOND_BUTTON   # "Abort": the dialog must still take clicks
+box=""
+for _ in $(seq 1 50); do
+  box=$(xdotool search --onlyvisible --name ".+" 2>/dev/null | grep -vx "$id" | while read -r w; do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || e2e_fail "no error box after Abort"
+xdotool windowactivate --sync "$box" key Return 2>/dev/null
+for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the aborted download"
+[ "$(cat "$WORK/xdg-open.log")" = "https://qel-autoclicker.app" ] ||
+  e2e_fail "web site not opened after the abort: $(cat "$WORK/xdg-open.log")"
 
 e2e_log "no newer version: straight to the main window"
 start_app current
