@@ -627,6 +627,17 @@ LRESULT TopWindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
       }
       break;
+    case WM_ACTIVATE:
+      // Back in the window, the keyboard focus returns to the control that had it.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND f = GetFocus();
+        if (f && IsChild(hwnd_, f)) lastFocus_ = f;
+      } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_) &&
+                 IsWindowVisible(lastFocus_) && !IsIconic(hwnd_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:

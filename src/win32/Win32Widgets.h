@@ -151,6 +151,7 @@ class TopWindowPeer : public ui::WindowPeer, public HwndPeer {
   bool modalRunning_ = false;
   bool ended_ = false;
   bool shownOnce_ = false;
+  HWND lastFocus_ = nullptr;
 };
 
 // The factory of native peers; also owns what they share (style, pictures, timers).
