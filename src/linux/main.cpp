@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   qtui::QtWidgetFactory widgets;
   qtui::QtDialogs dialogs(widgets);
   qtui::QtMessageQueue queue;
-  auto http = MakeCurlHttpFactory();
+  auto http = MakeCurlHttpFactory(queue);
 
   // A session end or a termination signal closes the window the normal way, so the
   // settings are saved as on any other close.

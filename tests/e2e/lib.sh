@@ -73,7 +73,8 @@ e2e_wait_window() {
 }
 
 # e2e_screenshot FILE: the whole screen.
-e2e_screenshot() { import -window root "$1"; }
+# Screenshots for docs/ only when asked (QEL_E2E_SHOTS=1), so a test run leaves the tree as it was.
+e2e_screenshot() { [ "${QEL_E2E_SHOTS:-0}" = 1 ] && import -window root "$1" || true; }
 
 # e2e_window_title ID
 e2e_window_title() { xdotool getwindowname "$1" 2>/dev/null; }
