@@ -7,12 +7,12 @@
 # window go to docs/.
 #
 #   tests/e2e/windows_click_run.sh [build dir]    (default: build/windows)
-# Environment: see tests/e2e/win/lib.sh; QEL_E2E_SHOTS=0 skips the screenshots.
+# Environment: see tests/e2e/win/lib.sh; QEL_E2E_SHOTS=1 writes the screenshots.
 set -euo pipefail
 source "$(dirname "$0")/win/lib.sh"
 trap win_cleanup EXIT
 win_exe "${1:-}"
-SHOTS=${QEL_E2E_SHOTS:-1}
+SHOTS=${QEL_E2E_SHOTS:-0}
 
 win_start_display
 win_start_wine
@@ -65,21 +65,24 @@ echo "run: $COUNT clicks ($AT_POINT at $PX,$PY), first to last ${SPAN} ms, capti
 [ "$COUNT" -eq 25 ] || win_fail "expected 25 clicks, got $COUNT"
 [ "$AT_POINT" -eq 25 ] || win_fail "clicks not at $PX,$PY: $(win_clicks | cut -d' ' -f1,2 | sort | uniq -c | head -5)"
 
-# ---- the compact window, held by a start delay of 3 s, for its picture ----
+# ---- the compact window, held by a start delay of 3 s ----
+# shellcheck disable=SC2086
+win_set_field $WIN_DELAY 3
+xdotool mousemove $((OX + ${WIN_START% *})) $((OY + ${WIN_START#* })) click 1
+sleep 1.2
+[ "$(xdotool getwindowname "$WIN")" = "$WIN_RUNNING" ] || win_fail "no compact window during the start delay"
+win_geometry "$WIN"
+echo "compact window: ${WIDTH}x${HEIGHT} client at $X,$Y"
+[ "$HEIGHT" -le 8 ] || win_fail "the compact window has a client area ${HEIGHT} pixels high"
 if [ "$SHOTS" = 1 ]; then
-  # shellcheck disable=SC2086
-  win_set_field $WIN_DELAY 3
-  xdotool mousemove $((OX + ${WIN_START% *})) $((OY + ${WIN_START#* })) click 1
-  sleep 1.2
-  [ "$(xdotool getwindowname "$WIN")" = "$WIN_RUNNING" ] || win_fail "no compact window during the start delay"
-  win_geometry "$WIN"
   import -window root "$WIN_WORK/screen-compact.png"
   convert "$WIN_WORK/screen-compact.png" -crop "$((WIDTH + 40))x$((HEIGHT + 80))+$((X - 20))+$((Y - 60))" \
     +repage "$WIN_ROOT/docs/windows-compact.png"
-  echo "compact window: ${WIDTH}x${HEIGHT} client at $X,$Y"
-  xdotool key ctrl+shift+x   # the stop hotkey, before the clicks begin
-  sleep 1
 fi
+xdotool key ctrl+shift+x   # the stop hotkey, before the clicks begin
+sleep 1
+# Wine delivers a hotkey only while one of its windows has the keyboard: shown, not judged.
+echo "stop hotkey in the compact window: caption now \"$(xdotool getwindowname "$WIN")\""
 
 # ---- close: the settings are written at exit ----
 win_close_app
