@@ -70,7 +70,7 @@ run_program() {
     [ "$name" = "  QEL Auto Clicker 2.4" ] && break
     sleep 0.2
   done
-  xdotool windowclose "$win" 2>/dev/null || kill $ap
+  kill -TERM $ap 2>/dev/null || true   # the program saves and ends on SIGTERM
   wait $ap 2>/dev/null || true
 }
 

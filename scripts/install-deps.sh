@@ -11,7 +11,7 @@ packages=(
   # running and testing under X and Wine
   xvfb xauth x11-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools
-  python3 openssl ca-certificates librsvg2-bin xdg-utils
+  python3 openssl ca-certificates librsvg2-bin xdg-utils bc
 )
 
 missing=()

@@ -40,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     dialogs.MessageBox(ui::MsgKind::Error,
                        "The visual style \"Midnight Express Green\" cannot be applied: " + styleError,
                        ui::MsgButtons::Ok);
-  std::unique_ptr<platform::HttpClientFactory> http = MakeWinHttpFactory();
+  std::unique_ptr<platform::HttpClientFactory> http = MakeWinHttpFactory(queue);
 
   app::Services services{widgets,          dialogs,        queue,
                          machine.Mouse(),  machine.Screen(), machine.Hotkeys(),
