@@ -26,9 +26,14 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QSystemTrayIcon>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 
 namespace qtui {
@@ -587,21 +592,58 @@ class ImagePeer : public WidgetPeer<QLabel, ui::ControlPeer> {
 
 // ---------------------------------------------------------------- timer
 
-// A precise Qt timer: its next tick is due one interval after the one before, so the
-// phase stays that of start(); a late tick is not repeated to catch up.
+// A timerfd on CLOCK_MONOTONIC watched from the Qt event loop. The kernel keeps the
+// timer on its grid from start(), so a late tick does not shift the ones after it (a Qt
+// precise timer re-bases after every late tick and so falls short of 1000 ticks a second
+// at 1 ms); the expiration count of one read merges the ticks that fell due meanwhile into
+// one; re-arming or disarming resets that count, so stop() also drops a pending tick.
 class TimerPeer : public ui::TimerPeer {
  public:
-  explicit TimerPeer(ui::Timer& owner) {
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [&owner] { owner.Tick(); });
+  explicit TimerPeer(ui::Timer& owner) : owner_(owner) {
+    fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd_ >= 0) {
+      notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+      QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Expired(); });
+    } else {
+      fallback_.setTimerType(Qt::PreciseTimer);
+      QObject::connect(&fallback_, &QTimer::timeout, &fallback_, [this] { owner_.Tick(); });
+    }
+  }
+  ~TimerPeer() override {
+    notifier_.reset();
+    if (fd_ >= 0) close(fd_);
   }
   void start(unsigned intervalMs) override {
-    timer_.start(static_cast<int>(std::min<unsigned>(intervalMs, 0x7FFFFFFF)));
+    if (fd_ < 0) {
+      fallback_.start(static_cast<int>(std::min<unsigned>(intervalMs, 0x7FFFFFFF)));
+      return;
+    }
+    itimerspec spec{};
+    spec.it_interval.tv_sec = intervalMs / 1000;
+    spec.it_interval.tv_nsec = static_cast<long>(intervalMs % 1000) * 1000000L;
+    spec.it_value = spec.it_interval;
+    timerfd_settime(fd_, 0, &spec, nullptr);
   }
-  void stop() override { timer_.stop(); }
+  void stop() override {
+    if (fd_ < 0) {
+      fallback_.stop();
+      return;
+    }
+    itimerspec off{};
+    timerfd_settime(fd_, 0, &off, nullptr);
+  }
 
  private:
-  QTimer timer_;
+  void Expired() {
+    std::uint64_t expirations = 0;
+    if (read(fd_, &expirations, sizeof expirations) == static_cast<ssize_t>(sizeof expirations) &&
+        expirations > 0)
+      owner_.Tick();
+  }
+  ui::Timer& owner_;
+  int fd_ = -1;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  QTimer fallback_;
 };
 
 // ---------------------------------------------------------------- tray, menu
