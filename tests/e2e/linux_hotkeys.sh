@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The Linux edition's global hotkeys, driven from outside under Xvfb + openbox while
+# another window (the click target) has the keyboard focus:
+#  1. Ctrl+Shift+S starts a run until stopped at a point in the target, Ctrl+Shift+X stops
+#     it: the caption comes back and the clicks stop growing;
+#  2. with "Repeat" 1 and a 1 ms interval, Ctrl+Shift+S held down for a second (the server
+#     auto-repeats it) makes exactly one click;
+#  3. a settings file moving the start hotkey to F1: F1 starts a run, Ctrl+Shift+S does not.
+# The click settings come from a settings file written before each start.
+#
+#   tests/e2e/linux_hotkeys.sh [qel-autoclicker [xtarget]]
+# Defaults: build/linux/src/linux/qel-autoclicker, build/linux/tests/e2e/xtarget.
+# Environment: E2E_DISPLAY (default 97), E2E_KEEP=1 keeps the temp folder.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$ROOT/tests/e2e/lib.sh"
+
+APP=${1:-${QEL_LINUX_BIN:-$ROOT/build/linux/src/linux/qel-autoclicker}}
+TARGET=${2:-${QEL_XTARGET:-$ROOT/build/linux/tests/e2e/xtarget}}
+[ -x "$APP" ] || e2e_fail "program not built: $APP"
+[ -x "$TARGET" ] || e2e_fail "target window program not built: $TARGET"
+
+TMP=$(mktemp -d /tmp/qel-e2e-hotkeys.XXXXXX)
+finish() {
+  e2e_cleanup
+  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
+}
+trap finish EXIT
+
+MAIN_TITLE="  QEL Auto Clicker 2.4"
+RUN_TITLE="  Running... Press Shift+Ctrl+X to stop"
+export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
+mkdir -p "$APPDATA/QEL Auto Clicker" "$XDG_CONFIG_HOME"
+SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"
+
+e2e_start_display "${E2E_DISPLAY:-97}" 1280x1024x24
+xset r on 2>/dev/null
+
+CLICKS=$TMP/clicks.txt
+"$TARGET" "QEL hotkey target" "$CLICKS" 700 120 300 300 &
+e2e_track $!
+TARGET_WIN=$(e2e_wait_window "QEL hotkey target" 30) || e2e_fail "the target window did not appear"
+read -r TX TY < <(e2e_window_origin "$TARGET_WIN")
+PX=$((TX + 120))
+PY=$((TY + 140))
+
+clicks() { wc -l <"$CLICKS"; }
+title() { e2e_window_title "$WIN"; }
+# wait_title TEXT SECONDS
+wait_title() {
+  for _ in $(seq 1 $(($2 * 10))); do
+    [ "$(title)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# write_settings UNTIL_STOPPED COUNT MS [extra lines...]: "Coordinates:" at the target point.
+write_settings() {
+  local until=$1 count=$2 ms=$3
+  shift 3
+  printf '%s\r\n' "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" \
+    "[Interval]" "h=0" "m=0" "s=0" "ms=$ms" "[Repeat]" "untilStopped=$until" "count=$count" \
+    "[Click]" "button=0" "type=0" "holdMs=5" "$@" >"$SETTINGS"
+}
+
+APP_PID=
+WIN=
+start_app() {
+  "$APP" >"$TMP/app-$1.log" 2>&1 &
+  APP_PID=$!
+  e2e_track $APP_PID
+  WIN=$(e2e_wait_window "$MAIN_TITLE" 30) || { cat "$TMP/app-$1.log"; e2e_fail "the main window did not appear ($1)"; }
+  sleep 0.5
+  # The program goes to the background: the target window takes the focus.
+  xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null
+  sleep 0.3
+}
+stop_app() {
+  kill -TERM "$APP_PID"
+  for _ in $(seq 1 100); do
+    kill -0 "$APP_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end"
+  wait "$APP_PID"
+  local rc=$?
+  [ $rc -eq 0 ] || e2e_fail "the program exited with $rc"
+}
+# expect_running: the run caption shows and clicks arrive; then the stop hotkey ends it.
+run_then_stop() {
+  wait_title "$RUN_TITLE" 5 || e2e_fail "$1 did not start a run (caption \"$(title)\")"
+  local before
+  before=$(clicks)
+  sleep 0.5
+  [ "$(clicks)" -gt "$before" ] || e2e_fail "$1 started a run that sends no clicks"
+  xdotool key --clearmodifiers ctrl+shift+x
+  wait_title "$MAIN_TITLE" 5 || e2e_fail "Ctrl+Shift+X did not stop the run (caption \"$(title)\")"
+  sleep 0.3
+  local stopped
+  stopped=$(clicks)
+  sleep 0.6
+  [ "$(clicks)" -eq "$stopped" ] || e2e_fail "clicks went on after Ctrl+Shift+X"
+  e2e_log "$1 started a run, Ctrl+Shift+X stopped it after $stopped clicks in all"
+}
+
+# ---- 1. start and stop from the background
+: >"$CLICKS"
+write_settings 1 100 20
+start_app bg
+FOCUS=$(xdotool getwindowfocus 2>/dev/null)
+[ "$FOCUS" = "$WIN" ] && e2e_fail "the program still has the focus"
+xdotool key --clearmodifiers ctrl+shift+s
+run_then_stop "Ctrl+Shift+S"
+stop_app
+
+# ---- 2. a held start hotkey starts one run only
+: >"$CLICKS"
+write_settings 0 1 1
+start_app held
+xdotool keydown ctrl+shift+s
+sleep 1
+xdotool keyup s
+xdotool keyup shift+ctrl
+sleep 1
+[ "$(title)" = "$MAIN_TITLE" ] || e2e_fail "after the held hotkey the caption reads \"$(title)\""
+COUNT=$(clicks)
+[ "$COUNT" -eq 1 ] || e2e_fail "the held start hotkey made $COUNT clicks, expected 1"
+e2e_log "held Ctrl+Shift+S for a second: exactly one click"
+stop_app
+
+# ---- 3. the start hotkey moved to F1
+: >"$CLICKS"
+write_settings 1 100 20 "[HotkeyStart]" "vk=112" "mod=0"
+start_app f1
+xdotool key --clearmodifiers ctrl+shift+s
+sleep 1
+[ "$(title)" = "$MAIN_TITLE" ] || e2e_fail "Ctrl+Shift+S still starts a run (caption \"$(title)\")"
+[ "$(clicks)" -eq 0 ] || e2e_fail "Ctrl+Shift+S still makes clicks"
+xdotool key --clearmodifiers F1
+run_then_stop "F1"
+stop_app
+tr -d '\r' <"$SETTINGS" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=112' || { cat "$SETTINGS"; e2e_fail "the moved hotkey was not kept"; }
+
+echo "PASS linux_hotkeys"
