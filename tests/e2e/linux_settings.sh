@@ -6,7 +6,10 @@
 #     options on, foreign lines) is loaded and written back: clamped values, only
 #     "minimise to tray" left on, foreign lines and the file's own spelling kept;
 #  3. a read-only file: closing shows an error box, the program still ends, the file keeps
-#     its contents.
+#     its contents;
+#  4. bad files (random bytes, 10 MB, a 5000-character value): the main window appears
+#     within seconds, the program ends cleanly and writes its start-up values where the
+#     file had nothing readable.
 #
 #   tests/e2e/linux_settings.sh [qel-autoclicker]
 # Default: build/linux/src/linux/qel-autoclicker. Environment: E2E_DISPLAY (default 93),
@@ -112,5 +115,42 @@ kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the er
 wait "$APP_PID"
 cmp -s "$SETTINGS" "$TMP/before.ini" || e2e_fail "the read-only file was changed"
 e2e_log "read-only file: error shown, program ended, file unchanged"
+
+# ---- 4. bad files
+chmod 644 "$SETTINGS"
+has_line() { tr -d '\r' <"$SETTINGS" | grep -qxF "$1"; }
+# start_bad NAME: the window within 15 s, then a clean end.
+start_bad() {
+  local t0=$SECONDS
+  start_app "$1"
+  [ $((SECONDS - t0)) -le 15 ] || e2e_fail "$1: the main window took $((SECONDS - t0)) s"
+  stop_app || e2e_fail "$1: the program exited with $?"
+}
+# Random bytes, the same every run.
+head -c 65536 /dev/zero | openssl enc -aes-128-ctr -nosalt -pbkdf2 -pass pass:qel-settings 2>/dev/null >"$SETTINGS"
+[ "$(stat -c %s "$SETTINGS")" -eq 65536 ] || e2e_fail "could not make the random file"
+start_bad random
+for line in "ms=100" "count=100" "untilStopped=1" "mode=0"; do
+  has_line "$line" || e2e_fail "random bytes: no start-up value \"$line\" written"
+done
+# 10 MB of foreign lines, a readable value at the end.
+{
+  crlf "[Filler]"
+  awk 'BEGIN { pad = sprintf("%090d", 0); for (i = 0; i < 105000; i++) printf "key%06d=%s\r\n", i, pad }'
+  crlf "[Repeat]" "untilStopped=0" "count=7"
+} >"$SETTINGS"
+[ "$(stat -c %s "$SETTINGS")" -ge 10000000 ] || e2e_fail "the big file is too small"
+start_bad big
+has_line "count=7" || e2e_fail "10 MB file: the value at its end was not read"
+has_line "key104999=$(printf '%090d' 0)" || e2e_fail "10 MB file: its last foreign line was lost"
+# A 5000-character value where a number belongs, and one in a foreign key.
+LONG=$(printf '9%.0s' $(seq 5000))
+LONGX=$(printf 'x%.0s' $(seq 5000))
+crlf "[Interval]" "ms=$LONG" "[Repeat]" "count=42" "[Mine]" "long=$LONGX" >"$SETTINGS"
+start_bad long
+has_line "ms=100" || e2e_fail "5000-character value: \"ms\" is not back at its start-up value"
+has_line "count=42" || e2e_fail "5000-character value: the next section was not read"
+has_line "long=$LONGX" || e2e_fail "5000-character value: the long foreign line was lost"
+e2e_log "bad files: random bytes, 10 MB and a 5000-character value start and end cleanly"
 
 echo "PASS linux_settings"
