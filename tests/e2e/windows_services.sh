@@ -48,7 +48,7 @@ fi
 build_tool() {  # build_tool NAME: tests/e2e/winsvc/NAME.cpp with the services and the core
   $CXX -std=c++20 -O2 -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/$1.cpp" \
     "$ROOT"/src/win32/Win32Services*.cpp "$CORE_LIB" \
-    -static -luser32 -lshell32 -ladvapi32 -lgdi32 -o "$WORK/$1.exe"
+    -static -luser32 -lshell32 -ladvapi32 -lgdi32 -lwinmm -o "$WORK/$1.exe"
 }
 build_tool services_probe || e2e_fail "building services_probe.exe"
 build_tool ini_agreement || e2e_fail "building ini_agreement.exe"
