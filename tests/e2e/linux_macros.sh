@@ -80,7 +80,9 @@ wait_title() { # REGEX SECONDS
 }
 
 # ================= 1. recording
+T0=$(date +%s%N)
 start_app "$TMP/app1.log"
+e2e_log "start-up with an empty macro folder: the window after $((($(date +%s%N) - T0) / 1000000)) ms"
 sleep 0.5
 xdotool windowactivate --sync "$WIN" 2>/dev/null
 click_at 50 160                  # "Macros:"
@@ -190,31 +192,7 @@ export APPDATA=$TMP/hostile
 MACROS="$APPDATA/QEL Auto Clicker/Macros"
 mkdir -p "$MACROS/sub"
 T0=$(date +%s%N)
-python3 - "$MACROS" <<'PY'
-import os, sys
-d = sys.argv[1]
-bom = b"\xef\xbb\xbf"
-for i in range(994):
-    with open(os.path.join(d, "m%04d.qelmac" % i), "wb") as f:
-        f.write(bom + ("Name=small %d\r\nDurationMs=%d\r\nE=0|0|%d|%d|-1\r\nE=%d|1|5|5|0\r\n"
-                       % (i, i, i, i, i)).encode())
-line = b"x" * 51199 + b"\n"
-with open(os.path.join(d, "big.qelmac"), "wb") as f:
-    f.write(b"Name=big\nDurationMs=10\n")
-    for _ in range(1000):
-        f.write(line)
-    f.write(b"E=10|0|1|1|-1\n")
-with open(os.path.join(d, "million.qelmac"), "wb") as f:
-    f.write(bom + b"Name=million\r\nDurationMs=1000000\r\n")
-    f.write(b"".join(b"E=%d|0|%d|%d|-1\r\n" % (t, t % 1280, t % 1024) for t in range(1000000)))
-for i in range(4):
-    with open(os.path.join(d, "random%d.qelmac" % i), "wb") as f:
-        f.write(b"\xff" + os.urandom(4096 * (i + 1)))
-with open(os.path.join(d, "sub", "x.qelmac"), "wb") as f:
-    f.write(b"Name=in a subfolder\r\n")
-with open(os.path.join(d, "notes.txt"), "wb") as f:
-    f.write(os.urandom(1000))
-PY
+python3 "$ROOT/tests/e2e/hostile_macros.py" "$MACROS"
 e2e_log "hostile folder written in $((($(date +%s%N) - T0) / 1000000)) ms: $(find "$MACROS" -maxdepth 1 -name '*.qelmac' | wc -l) files, $(du -sm "$MACROS" | cut -f1) MB"
 SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"
 for sel in 996 995; do
