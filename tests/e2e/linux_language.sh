@@ -3,9 +3,9 @@
 #  1. "CurrentLanguage" = "de" in the registry file: the window opens in German and the
 #     compact window's caption during a run is the German running text with the stop
 #     hotkey filled in;
-#  2. "Français" chosen in the language menu (opened by the language button): the window
-#     switches at once (the caption of the next run is French) and the registry
-#     file says "fr";
+#  2. the language button opens the menu at its bottom-left corner; "Français" chosen
+#     there switches the window at once (the caption of the next run is French) and the
+#     registry file says "fr";
 #  3. after a restart the window is still French.
 # Every run is a 1 s start delay and 3 clicks at an empty spot of the desktop, loaded from
 # a prepared settings file. QEL_E2E_SHOTS=1 writes docs/linux-german.png and
@@ -122,6 +122,20 @@ run_caption "$RUN_DE"
 e2e_log "German at start, running caption \"$RUN_DE\""
 
 # ---- 2. French from the menu, at once
+# The menu opens at the button's bottom-left corner (client 253,556), moved up only as far
+# as the screen's bottom edge makes it.
+read -r OX OY < <(e2e_window_origin "$WIN")
+click_at 280 543
+sleep 0.4
+MENU=$(xwininfo -root -children | awk '/"QEL Auto Clicker": \("qel-autoclicker"/ && $0 !~ /2\.4/ {print $1}' |
+  while read -r w; do xwininfo -id "$w" | grep -q "IsViewable" && echo "$w"; done | head -n1)
+[ -n "$MENU" ] || e2e_fail "the language button opened no menu"
+read -r MX MY < <(e2e_window_origin "$MENU")
+MH=$(xwininfo -id "$MENU" | awk '/^ *Height:/ {print $2}')
+{ [ "$MX" -eq $((OX + 253)) ] && { [ "$MY" -eq $((OY + 556)) ] || [ $((MY + MH)) -eq 1024 ]; }; } ||
+  e2e_fail "the menu opened at $MX,$MY (${MH} high), not at the button's corner $((OX + 253)),$((OY + 556))"
+xdotool key Escape
+sleep 0.3
 choose_language 7
 tr -d '\r' <"$REGISTRY" | grep -qx "CurrentLanguage=fr" || { cat "$REGISTRY"; e2e_fail "the registry file does not say fr"; }
 run_caption "$RUN_FR"
