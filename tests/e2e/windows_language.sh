@@ -3,8 +3,8 @@
 #  1. HKCU\Software\QEL Auto Clicker\CurrentLanguage = "de": the window opens in German
 #     and the compact window's caption during a run is the German running text with the
 #     stop hotkey filled in;
-#  2. "Français" chosen in the language menu (opened by the language button): the next
-#     run's caption is French at once and the registry value says "fr";
+#  2. the language button opens the menu at its bottom-left corner; "Français" chosen
+#     there makes the next run's caption French at once and the registry value says "fr";
 #  3. after a restart the window is still French.
 # Every run is a 1 s start delay and 3 clicks at an empty spot of the screen, loaded from a
 # prepared settings file. QEL_E2E_SHOTS=1 writes docs/windows-german.png.
@@ -74,13 +74,28 @@ run_caption() {
   [ "$name" = "$WIN_TITLE" ] || win_fail "the run did not end: caption \"$name\""
   sleep 0.5
 }
-# Opens the language menu from the button and picks entry $1 (0 = the first) by keyboard.
-choose_language() {
+# Opens the language menu from the button; sets MENU and its place and size MX MY MW MH.
+open_menu() {
+  win_geometry "$WIN"
+  OX=$X OY=$Y
   win_click 280 543
-  sleep 0.5
-  local keys=()
-  for _ in $(seq 0 "$1"); do keys+=(Down); done
-  xdotool key --delay 50 "${keys[@]}" Return
+  MENU=""
+  for _ in $(seq 1 20); do
+    MENU=$(xwininfo -root -children | awk '/\(has no name\): \("qelautoclicker.exe"/ && $0 !~ / 1x1\+/ {print $1}' |
+      while read -r w; do xwininfo -id "$w" | grep -q "IsViewable" && echo "$w"; done | head -n1 || true)
+    [ -n "$MENU" ] && break
+    sleep 0.1
+  done
+  [ -n "$MENU" ] || win_fail "the language button opened no menu"
+  sleep 0.3
+  win_geometry "$MENU"
+  MX=$X MY=$Y MW=$WIDTH MH=$HEIGHT
+}
+# Picks entry $1 (0 = the first) of the open menu with the mouse: the entries share the
+# menu's height (the thin border does not move the middle of an entry out of it).
+LANGUAGES=$(sed -n '1{s/^\xEF\xBB\xBF//;s/\r$//;p}' "$WIN_TRANSL")
+pick_entry() {
+  xdotool mousemove $((MX + MW / 2)) $((MY + MH * (2 * $1 + 1) / (2 * LANGUAGES))) click 1
   sleep 0.7
 }
 stop_app() {
@@ -100,7 +115,12 @@ run_caption "$RUN_DE"
 echo "German at start, running caption \"$RUN_DE\""
 
 # ---- 2. French from the menu, at once
-choose_language 7
+# The menu opens at the button's bottom-left corner (client 253,556), moved up only as far
+# as the screen's bottom edge makes it.
+open_menu
+{ [ "$MX" -eq $((OX + 253)) ] && { [ "$MY" -eq $((OY + 556)) ] || [ $((MY + MH)) -eq 1024 ]; }; } ||
+  win_fail "the menu opened at $MX,$MY (${MH} high), not at the button's corner $((OX + 253)),$((OY + 556))"
+pick_entry 7
 [ "$(reg_language)" = fr ] || win_fail "the registry value is \"$(reg_language)\" after choosing Français"
 run_caption "$RUN_FR"
 echo "Français chosen: registry says fr, running caption \"$RUN_FR\""
