@@ -3,8 +3,8 @@
 #  1. "Always on top" puts the window in the top-most band, which Wine shows to the window
 #     manager as _NET_WM_STATE_ABOVE; checking "Minimize to tray when starting" unchecks it
 #     and takes the window out at once;
-#  2. Start with 5 repeats: the window is hidden (its X window unmapped) during the run and
-#     comes back, shown and active, when the count is reached; the target got the 5 clicks;
+#  2. Start with 10 repeats: the window is hidden (its X window unmapped) during the run and
+#     comes back, shown and active, when the count is reached; the target got the 10 clicks;
 #  3. "About..." opens a message box; Return closes it.
 # The tray icon is not clicked here: Wine's notification area needs a tray host speaking
 # its protocol, which the Linux edition's script covers with trayer.
@@ -28,9 +28,9 @@ wine reg add 'HKCU\Software\QEL Auto Clicker' /v CurrentLanguage /t REG_SZ /d en
   win_fail "reg add"
 win_start_target
 
-# Coordinates inside the target, 100 ms, 5 repeats.
+# Coordinates inside the target, 100 ms, 10 repeats.
 mkdir -p "$WIN_WORK/appdata/QEL Auto Clicker"
-printf '%s\r\n' "[Target]" "mode=1" "[Interval]" "ms=100" "[Repeat]" "untilStopped=0" "count=5" \
+printf '%s\r\n' "[Target]" "mode=1" "[Interval]" "ms=100" "[Repeat]" "untilStopped=0" "count=10" \
   "[Coords]" "x=150" "y=210" >"$WIN_WORK/appdata/QEL Auto Clicker/settings.ini"
 win_start_app
 
@@ -54,7 +54,7 @@ WIN_ABOUT="$((435 + 60)) $((531 + 12))"
 }
 echo "always on top: set and cleared; minimise-to-tray takes the window out of the band"
 
-# ---- 2. a hidden run of 5 clicks; the window comes back at its end
+# ---- 2. a hidden run of 10 clicks; the window comes back at its end
 : >"$WIN_CLICKS"
 # shellcheck disable=SC2086
 xdotool mousemove $((OX + ${WIN_START% *})) $((OY + ${WIN_START#* })) click 1
@@ -77,10 +77,10 @@ done
 [ "$SHOWN" = 1 ] || win_fail "the window did not come back after the run"
 sleep 0.7
 COUNT=$(win_clicks | wc -l)
-[ "$COUNT" -eq 5 ] || win_fail "the hidden run made $COUNT clicks, expected 5"
+[ "$COUNT" -eq 10 ] || win_fail "the hidden run made $COUNT clicks, expected 10"
 [ "$(xdotool getactivewindow 2>/dev/null)" = "$WIN" ] || win_fail "the window came back but is not the active one"
 xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN && win_fail "the window came back minimised"
-echo "hidden during the run of 5 clicks, back and active at its end"
+echo "hidden during the run of 10 clicks, back and active at its end"
 
 # ---- 3. the about box
 win_geometry "$WIN"
