@@ -282,7 +282,14 @@ void TFrmMain::LeaveRecUi() {
   Form.BringToFront();
 }
 
-void TFrmMain::HideToTray() { Form.Hide(); }
+void TFrmMain::HideToTray() {
+  // Without a notification area a hidden window could never be brought back during the
+  // run: minimise it instead, so the taskbar (or the window list) still reaches it.
+  if (TrayIcon1.Available())
+    Form.Hide();
+  else
+    Form.Minimize();
+}
 
 void TFrmMain::ShowFromTray() {
   Form.Show();

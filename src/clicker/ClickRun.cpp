@@ -81,7 +81,7 @@ void TFrmMain::StopRun(const std::string& AMessage) {
   SetStatus(AMessage);
   if (FRecUiActive && !FRecording && !FWaitingForRecordStart) LeaveRecUi();
   FHiddenForMacroPlayback = false;
-  if (!Form.Visible()) ShowFromTray();
+  if (!Form.Visible() || Form.Minimized()) ShowFromTray();
 }
 
 void TFrmMain::btnStartClick() { StartRun(); }

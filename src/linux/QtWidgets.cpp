@@ -175,6 +175,8 @@ class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
     if (w()->isMinimized()) w()->showNormal();
   }
 
+  void minimize() override { w()->showMinimized(); }
+
   void repaint() override {
     w()->repaint();
     QCoreApplication::sendPostedEvents();

@@ -25,7 +25,7 @@ constexpr std::uint64_t kLateLimitMs = 50;
 void TFrmMain::StartMacroPlayback() {
   // Start has hidden the window already when the option is ticked; it is visible here
   // only when the user brought it back from the tray during the start delay.
-  if (chkMinimizeToTrayOnStart.Checked() && Form.Visible()) {
+  if (chkMinimizeToTrayOnStart.Checked() && Form.Visible() && !Form.Minimized()) {
     FHiddenForMacroPlayback = true;
     HideToTray();
     svc_.queue.ProcessMessages();

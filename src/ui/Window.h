@@ -17,6 +17,7 @@ class WindowPeer : public virtual ControlPeer {
   virtual void bringToFront() = 0;
   // Restore the application when it is minimised.
   virtual void restore() = 0;
+  virtual void minimize() = 0;
   virtual void repaint() = 0;
   // Caption bar and sizing-frame heights of this window, in physical pixels.
   virtual int captionHeight() const = 0;
@@ -42,7 +43,16 @@ class Window : public Container {
   void Show();
   void Hide() { SetVisible(false); }
   void BringToFront() { peer_->bringToFront(); }
-  void Restore() { peer_->restore(); }
+  void Restore() {
+    minimized_ = false;
+    peer_->restore();
+  }
+  void Minimize() {
+    minimized_ = true;
+    peer_->minimize();
+  }
+  // Minimised by the program and not restored by it since.
+  bool Minimized() const { return minimized_; }
   void Repaint() { peer_->repaint(); }
   int CaptionHeight() const { return peer_->captionHeight(); }
   int FrameHeight() const { return peer_->frameHeight(); }
@@ -61,6 +71,7 @@ class Window : public Container {
  private:
   WindowPeer* peer_;
   bool topMost_ = false;
+  bool minimized_ = false;
 };
 
 }  // namespace ui

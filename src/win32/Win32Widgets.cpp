@@ -523,6 +523,10 @@ void TopWindowPeer::restore() {
   if (hwnd_ && IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
 }
 
+void TopWindowPeer::minimize() {
+  if (hwnd_) ShowWindow(hwnd_, SW_MINIMIZE);
+}
+
 void TopWindowPeer::repaint() {
   if (hwnd_)
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);

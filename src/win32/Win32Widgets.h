@@ -124,6 +124,7 @@ class TopWindowPeer : public ui::WindowPeer, public HwndPeer {
   void setTopMost(bool on) override;
   void bringToFront() override;
   void restore() override;
+  void minimize() override;
   void repaint() override;
   int captionHeight() const override;
   int frameHeight() const override;

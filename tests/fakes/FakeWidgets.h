@@ -35,6 +35,8 @@ struct FakeWindowPeer : ui::WindowPeer, FakeControlPeer {
   void setTopMost(bool on) override { topMost = on; }
   void bringToFront() override { ++bringToFrontCount; }
   void restore() override { ++restoreCount; }
+  bool minimized = false;
+  void minimize() override { minimized = true; }
   void repaint() override { ++repaintCount; }
   int captionHeight() const override { return caption; }
   int frameHeight() const override { return frame; }
@@ -83,7 +85,8 @@ struct FakeTrayPeer : ui::TrayIconPeer {
   bool visible = false;
   void setHint(const std::string& t) override { hint = t; }
   void setVisible(bool on) override { visible = on; }
-  bool available() const override { return true; }
+  bool present = true;  // false: a desktop without a notification area
+  bool available() const override { return present; }
 };
 struct FakeMenuPeer : ui::PopupMenuPeer {
   std::vector<ui::MenuItem> items;

@@ -158,6 +158,24 @@ TEST_F(ClickRunTest, MinimiseToTrayHidesDuringTheRunAndShowsAtTheEnd) {
   EXPECT_TRUE(f.Form.Visible());
 }
 
+TEST_F(ClickRunTest, WithoutANotificationAreaTheRunMinimisesInsteadOfHiding) {
+  p.widgets.tray->present = false;
+  f.Form.Show();
+  Interval(10);
+  RepeatCount(2);
+  f.chkMinimizeToTrayOnStart.SetChecked(true);
+  auto& win = p.widgets.PeerOf<fakes::FakeWindowPeer>(f.Form);
+  const int restoresBefore = win.restoreCount;
+  f.btnStart.UserClicked();
+  EXPECT_TRUE(f.Form.Visible());  // still reachable from the taskbar
+  EXPECT_TRUE(f.Form.Minimized());
+  EXPECT_TRUE(win.minimized);
+  p.clock.Advance(30);
+  EXPECT_FALSE(f.FRunning);
+  EXPECT_FALSE(f.Form.Minimized());
+  EXPECT_GT(win.restoreCount, restoresBefore);
+}
+
 TEST_F(ClickRunTest, TicksGoOnWhileAMessageBoxIsOpen) {
   Interval(10);
   f.btnStart.UserClicked();
