@@ -12,6 +12,8 @@ packages=(
   xvfb xauth x11-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools
   python3 openssl ca-certificates librsvg2-bin xdg-utils bc
+  # release artifacts (Debian package dependencies, the Windows zip)
+  dpkg-dev zip
 )
 
 missing=()
