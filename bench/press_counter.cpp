@@ -1,8 +1,9 @@
 // Counts every button press the X server delivers, as seen by one XInput 2.2 client that
 // listens to raw presses on the root window, and stamps each with CLOCK_MONOTONIC.
-// Usage: press_counter OUTFILE [SECONDS]
+// Usage: press_counter [--releases] OUTFILE [SECONDS]
 // Writes one line per press: "<microseconds> <button>", flushed when it exits (SIGTERM/SIGINT
-// or after SECONDS). Prints "ready" on stdout once it listens.
+// or after SECONDS). With --releases, releases are logged too, as "<microseconds> <button> up",
+// so hold times can be read off. Prints "ready" on stdout once it listens.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <poll.h>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -26,8 +28,14 @@ std::int64_t NowUs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool releases = false;
+  if (argc > 1 && std::strcmp(argv[1], "--releases") == 0) {
+    releases = true;
+    --argc;
+    ++argv;
+  }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: press_counter OUTFILE [SECONDS]\n");
+    std::fprintf(stderr, "usage: press_counter [--releases] OUTFILE [SECONDS]\n");
     return 2;
   }
   const double seconds = argc > 2 ? std::atof(argv[2]) : 0;
@@ -45,12 +53,14 @@ int main(int argc, char** argv) {
   }
   unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
   XISetMask(mask, XI_RawButtonPress);
+  if (releases) XISetMask(mask, XI_RawButtonRelease);
   XIEventMask em{XIAllMasterDevices, sizeof(mask), mask};
   XISelectEvents(d, DefaultRootWindow(d), &em, 1);
   XSync(d, False);
 
   signal(SIGTERM, OnSignal);
   signal(SIGINT, OnSignal);
+  // A negative button marks a release.
   std::vector<std::pair<std::int64_t, int>> presses;
   presses.reserve(1 << 20);
   std::printf("ready\n");
@@ -73,6 +83,9 @@ int main(int argc, char** argv) {
         if (e.xcookie.evtype == XI_RawButtonPress) {
           auto* raw = static_cast<XIRawEvent*>(e.xcookie.data);
           presses.emplace_back(t, raw->detail);
+        } else if (e.xcookie.evtype == XI_RawButtonRelease) {
+          auto* raw = static_cast<XIRawEvent*>(e.xcookie.data);
+          presses.emplace_back(t, -raw->detail);
         }
         XFreeEventData(d, &e.xcookie);
       }
@@ -80,7 +93,12 @@ int main(int argc, char** argv) {
   }
   FILE* out = std::fopen(argv[1], "w");
   if (!out) return 1;
-  for (auto& [t, b] : presses) std::fprintf(out, "%lld %d\n", static_cast<long long>(t), b);
+  for (auto& [t, b] : presses) {
+    if (b < 0)
+      std::fprintf(out, "%lld %d up\n", static_cast<long long>(t), -b);
+    else
+      std::fprintf(out, "%lld %d\n", static_cast<long long>(t), b);
+  }
   std::fclose(out);
   XCloseDisplay(d);
   return 0;
