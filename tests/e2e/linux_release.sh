@@ -3,8 +3,9 @@
 # out: the program and transl.dt side by side in /usr/lib/qel-autoclicker, /usr/bin holding
 # a link to it, the menu entry, the icons at the usual sizes, and a control file that names
 # the libraries it needs. The installed program is started through the /usr/bin link under
-# Xvfb: its main window must appear, and the process must see its executable in the private
-# folder (where it then finds transl.dt). SIGTERM ends it.
+# Xvfb with German chosen: its main window must appear, the process must see its executable
+# in the private folder, and the caption during a run must be the German running text, so
+# the table beside it was found there. SIGTERM ends it.
 #
 #   tests/e2e/linux_release.sh      (takes dist/qel-autoclicker_2.4_amd64.deb, built by
 #                                    scripts/build-release.sh linux when missing)
@@ -53,7 +54,20 @@ e2e_log "package contents as expected ($(stat -c %s "$DEB") bytes)"
 # ---- the installed program, started through the link
 e2e_start_display "${QEL_E2E_DISPLAY:-103}"
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
-mkdir -p "$APPDATA" "$XDG_CONFIG_HOME"
+DATA="$APPDATA/QEL Auto Clicker"
+mkdir -p "$DATA" "$XDG_CONFIG_HOME"
+# The German running text: row groups of (count of languages) lines, English first,
+# German in column 4.
+RUN_DE=$(tr -d '\r' <"$LIB/transl.dt" | sed '1s/^\xEF\xBB\xBF//' | awk -v key="Running... Press %s to stop" '
+  NR == 1 {n = $0; next}
+  ((NR - 2) % n) == 0 {hit = ($0 == key); start = NR}
+  hit && NR - start == 4 && !found {print; found = 1}')
+[ -n "$RUN_DE" ] || e2e_fail "the table has no German running text"
+RUN_DE="  ${RUN_DE/\%s/Shift+Ctrl+X}"
+# Coordinates 20,20 (bare desktop), 100 ms, 3 clicks after a 1 s start delay; German.
+printf '%s\r\n' "[Target]" "mode=1" "[Interval]" "ms=100" "[Repeat]" "untilStopped=0" "count=3" \
+  "[Delay]" "startDelayS=1" "[Coords]" "x=20" "y=20" >"$DATA/settings.ini"
+printf '%s\r\n' "[Software\\QEL Auto Clicker]" "CurrentLanguage=de" >"$DATA/registry.ini"
 "$R/usr/bin/qel-autoclicker" >"$TMP/app.log" 2>&1 &
 APP_PID=$!
 e2e_track $APP_PID
@@ -61,6 +75,22 @@ WIN=$(e2e_wait_window "  QEL Auto Clicker $VERSION" 30) || { cat "$TMP/app.log";
 exe=$(readlink "/proc/$APP_PID/exe")
 [ "$exe" = "$(realpath "$LIB/qel-autoclicker")" ] || e2e_fail "the process runs $exe"
 e2e_log "main window $WIN of the installed program (running $exe)"
+sleep 0.5
+TITLE="  QEL Auto Clicker $VERSION"
+xdotool mousemove --window "$WIN" 62 26 click 1 # Start
+seen=""
+for _ in $(seq 1 60); do
+  seen=$(e2e_window_title "$WIN" || true)
+  [ "$seen" = "$RUN_DE" ] && break
+  sleep 0.05
+done
+[ "$seen" = "$RUN_DE" ] || e2e_fail "the caption during the run read \"$seen\", expected \"$RUN_DE\""
+for _ in $(seq 1 50); do
+  [ "$(e2e_window_title "$WIN")" = "$TITLE" ] && break
+  sleep 0.1
+done
+[ "$(e2e_window_title "$WIN")" = "$TITLE" ] || e2e_fail "the run did not end: caption \"$(e2e_window_title "$WIN")\""
+e2e_log "German running caption \"$RUN_DE\""
 kill -TERM "$APP_PID"
 for _ in $(seq 1 100); do
   kill -0 "$APP_PID" 2>/dev/null || break
