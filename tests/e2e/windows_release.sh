@@ -27,7 +27,6 @@ DIR="$WIN_WORK/Mäuse Klicker ü"
 mkdir -p "$DIR"
 unzip -q "$ZIP" -d "$DIR"
 APP_DIR=$DIR/$NAME
-WIN_EXE=$APP_DIR/QELAutoClicker.exe
 WIN_TRANSL=$APP_DIR/transl.dt
 cmp -s "$WIN_TRANSL" "$WIN_ROOT/data/transl.dt" || win_fail "transl.dt in the zip differs from data/transl.dt"
 echo "zip: $(stat -c %s "$ZIP") bytes, unpacked into \"$APP_DIR\""
@@ -63,6 +62,7 @@ WIN=$(win_find_window "$WIN_TITLE" 60) || { cat "$WIN_WORK/app.log"; win_fail "m
 echo "main window after $(($(date +%s) - t0)) s"
 sleep 1
 win_geometry "$WIN"
+# shellcheck disable=SC2034  # win_click places its clicks from these
 OX=$X OY=$Y
 
 # shellcheck disable=SC2086
