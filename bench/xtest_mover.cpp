@@ -1,5 +1,5 @@
 // A paced stream of pointer moves through XTest, on absolute deadlines, alternating between
-// two points so every move really changes the position.
+// points so every move, the first one too, really changes the position.
 // Usage: xtest_mover INTERVAL_US COUNT X Y
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
       ++next.tv_sec;
     }
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
-    XTestFakeMotionEvent(d, -1, x + static_cast<int>(i % 50), y + static_cast<int>(i % 2), CurrentTime);
+    XTestFakeMotionEvent(d, -1, x + static_cast<int>((i + 1) % 50), y + static_cast<int>((i + 1) % 2),
+                         CurrentTime);
     XFlush(d);
   }
   XSync(d, False);
