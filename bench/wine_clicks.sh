@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The Windows edition under Wine: a 1 ms and a 10 ms run, clicks at the cursor, which rests
+# on a Win32 target window (tests/e2e/win/win_target.cpp) that stamps each WM_LBUTTONDOWN
+# with QueryPerformanceCounter. Wine 8 hands SendInput's buttons to the window inside the
+# wine server and never to the X server, so an X client such as press_counter sees none of
+# them; the target's stamps are the nearest equivalent. Prints table rows in bench/run.sh's
+# columns.
+#   BENCH_BUILD=<linux build with bench/> BENCH_WIN_EXE=<QELAutoClicker.exe> bench/wine_clicks.sh [N1] [N10]
+# Environment: BENCH_DISPLAY (default :106), WINEPREFIX (default /tmp/wine-bench).
+set -uo pipefail
+BENCH_DISPLAY=${BENCH_DISPLAY:-:106}
+source "$(dirname "$0")/common.sh"
+export WINEPREFIX=${WINEPREFIX:-/tmp/wine-bench} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+exe=${BENCH_WIN_EXE:-$(dirname "$BENCH_HERE")/build/windows/src/win32/QELAutoClicker.exe}
+[ -f "$exe" ] || { echo "missing $exe"; exit 2; }
+n1=${1:-2000}
+n10=${2:-500}
+trap 'wineserver -k 2>/dev/null; bench_cleanup' EXIT
+bench_start_display
+[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+wineboot >/dev/null 2>&1
+openbox >/dev/null 2>&1 &
+bench_track $!
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
+  -o "$BENCH_WORK/win_target.exe" "$(dirname "$BENCH_HERE")/tests/e2e/win/win_target.cpp" -lshell32 || exit 1
+clicks=$BENCH_WORK/clicks.txt
+wine "$BENCH_WORK/win_target.exe" "Z:${clicks//\//\\}" 900 700 240 200 >/dev/null 2>&1 &
+bench_track $!
+for _ in $(seq 300); do xdotool search --name "QEL Target" >/dev/null 2>&1 && break; sleep 0.1; done
+cp "$exe" "$BENCH_WORK/"
+tr="$(dirname "$exe")/transl.dt"
+[ -f "$tr" ] && cp "$tr" "$BENCH_WORK/"
+winpath() { echo "Z:${1//\//\\}"; }
+
+echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) |"
+echo "|---|---|---|---|---|---|---|"
+for spec in "1 $n1" "10 $n10"; do
+  set -- $spec
+  ms=$1 n=$2 data=$BENCH_WORK/data-$1
+  bench_settings "$data" "[Target]" "mode=0" "[Interval]" "h=0" "m=0" "s=0" "ms=$ms" \
+    "[Repeat]" "untilStopped=0" "count=$n" "[Delay]" "startDelayS=1"
+  # A process started from Unix gets APPDATA from the prefix; one started by cmd inherits cmd's.
+  (cd "$BENCH_WORK" && exec wine cmd /c "set APPDATA=$(winpath "$data")&& start /wait QELAutoClicker.exe" \
+    >"$BENCH_WORK/app.log" 2>&1) &
+  APP_PID=$!
+  bench_track $APP_PID
+  WIN=""
+  for _ in $(seq 600); do
+    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && break
+    sleep 0.1
+  done
+  [ -n "$WIN" ] || { echo "program window not found"; exit 1; }
+  sleep 1
+  info=$(xwininfo -id "$WIN")
+  ox=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+  oy=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+  log=$BENCH_WORK/wine-$ms.txt
+  base=$(wc -l <"$clicks")
+  xdotool mousemove $((ox + 60)) $((oy + 26)) click 1      # Start
+  xdotool mousemove 1000 800         # inside the target, during the 1 s start delay
+  sleep 0.5
+  [ -n "${BENCH_DEBUG:-}" ] && echo "title after Start: $(xdotool getwindowname "$WIN")"
+  for _ in $(seq $((n * ms / 100 + 300))); do
+    [ "$(xdotool getwindowname "$WIN" 2>/dev/null)" = "$BENCH_TITLE" ] && break
+    sleep 0.1
+  done
+  sleep 0.3
+  tail -n +$((base + 1)) "$clicks" | tr -d '\r' | awk '{ printf "%d 1\n", $3 * 1000 }' >"$log"
+  python3 "$BENCH_HERE/analyze.py" "$log" "$ms" "QEL Auto Clicker (Windows, Wine 8), $ms ms" --last "$n"
+  echo "  load $(bench_load)"
+  xdotool windowactivate --sync "$WIN" 2>/dev/null; xdotool key alt+F4
+  for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  kill "$APP_PID" 2>/dev/null; wait "$APP_PID" 2>/dev/null
+  sleep 1
+done
