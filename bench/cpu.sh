@@ -9,18 +9,25 @@ secs=${1:-10}
 bench_start_display
 hz=$(bench_hz)
 
-# cpu_over LABEL: CPU share of the program over $secs from now.
+# cpu_over LABEL: CPU share of the program over $secs from now, and the presses the X server
+# delivered meanwhile.
 cpu_over() {
-  local t0 c0 t1 c1
+  local t0 c0 t1 c1 cp presses
+  "$BENCH_TOOLS/press_counter" "$BENCH_WORK/presses.txt" >"$BENCH_WORK/counter.out" &
+  cp=$!
+  bench_track $cp
+  for _ in $(seq 50); do grep -q ready "$BENCH_WORK/counter.out" 2>/dev/null && break; sleep 0.05; done
   t0=$(date +%s%N); c0=$(bench_ticks "$APP_PID")
   sleep "$secs"
   t1=$(date +%s%N); c1=$(bench_ticks "$APP_PID")
-  awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1" -v load="$(bench_load)" \
-    'BEGIN { printf "| %s | %.2f s | %d ticks (%.0f ms) | %.2f %% | %s |\n", l, ns/1e9, c, c*1000/hz, 100*c/hz/(ns/1e9), load }'
+  kill "$cp"; wait "$cp" 2>/dev/null
+  presses=$(wc -l <"$BENCH_WORK/presses.txt")
+  awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1" -v p="$presses" -v load="$(bench_load)" \
+    'BEGIN { printf "| %s | %.2f s | %d | %d ticks (%.0f ms) | %.2f %% | %s |\n", l, ns/1e9, p, c, c*1000/hz, 100*c/hz/(ns/1e9), load }'
 }
 
-echo "| case | wall | CPU time | of one core | load (1/5/15 min) |"
-echo "|---|---|---|---|---|"
+echo "| case | wall | presses | CPU time | of one core | load (1/5/15 min) |"
+echo "|---|---|---|---|---|---|"
 for ms in idle 100 1; do
   data=$BENCH_WORK/data-$ms
   bench_settings "$data" "[Target]" "mode=0" "[Interval]" "h=0" "m=0" "s=0" "ms=${ms/idle/100}" \
