@@ -25,6 +25,8 @@ fi
 command -v openssl >/dev/null || { echo "openssl is missing (apt-get install openssl)"; exit 1; }
 
 export WINEPREFIX=${WINEPREFIX:-/tmp/wine-update}
+# No Mono or Gecko installer dialogs in a fresh prefix: nothing here needs them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 DISPLAY_NUM=${DISPLAY_NUM:-96}
 Xvfb ":$DISPLAY_NUM" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
