@@ -10,6 +10,32 @@ e2e_fail() {
   exit 1
 }
 
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# e2e_program [BINARY]: APP, the Linux edition to test (default build/linux), checked.
+e2e_program() {
+  APP=${1:-${QEL_LINUX_BIN:-$E2E_ROOT/build/linux/src/linux/qel-autoclicker}}
+  [ -x "$APP" ] || e2e_fail "program not built: $APP"
+}
+
+# e2e_target [BINARY]: TARGET, the click-recording X window (default build/linux), checked.
+e2e_target() {
+  TARGET=${1:-${QEL_XTARGET:-$E2E_ROOT/build/linux/tests/e2e/xtarget}}
+  [ -x "$TARGET" ] || e2e_fail "target window program not built: $TARGET"
+}
+
+# e2e_tempdir NAME: TMP, a fresh folder removed at exit after every process is stopped
+# (E2E_KEEP=1 keeps it for a look).
+e2e_tempdir() {
+  TMP=$(mktemp -d "/tmp/qel-e2e-$1.XXXXXX")
+  trap e2e_finish EXIT
+}
+e2e_finish() {
+  e2e_cleanup
+  chmod -R u+w "$TMP" 2>/dev/null
+  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
+}
+
 # Remember a background process so that e2e_cleanup stops it.
 e2e_track() { E2E_PIDS+=("$1"); }
 

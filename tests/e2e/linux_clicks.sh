@@ -13,17 +13,10 @@ set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
-APP=${1:-${QEL_LINUX_BIN:-$ROOT/build/linux/src/linux/qel-autoclicker}}
-TARGET=${2:-${QEL_XTARGET:-$ROOT/build/linux/tests/e2e/xtarget}}
-[ -x "$APP" ] || e2e_fail "program not built: $APP"
-[ -x "$TARGET" ] || e2e_fail "target window program not built: $TARGET"
+e2e_program "${1:-}"
+e2e_target "${2:-}"
 
-TMP=$(mktemp -d /tmp/qel-e2e-linux.XXXXXX)
-finish() {
-  e2e_cleanup
-  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
-}
-trap finish EXIT
+e2e_tempdir linux
 
 MAIN_TITLE="  QEL Auto Clicker 2.4"
 RUN_TITLE="  Running... Press Shift+Ctrl+X to stop"

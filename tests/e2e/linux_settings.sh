@@ -18,16 +18,9 @@ set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
-APP=${1:-${QEL_LINUX_BIN:-$ROOT/build/linux/src/linux/qel-autoclicker}}
-[ -x "$APP" ] || e2e_fail "program not built: $APP"
+e2e_program "${1:-}"
 
-TMP=$(mktemp -d /tmp/qel-e2e-settings.XXXXXX)
-finish() {
-  e2e_cleanup
-  chmod -R u+w "$TMP" 2>/dev/null
-  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
-}
-trap finish EXIT
+e2e_tempdir settings
 
 MAIN_TITLE="  QEL Auto Clicker 2.4"
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/

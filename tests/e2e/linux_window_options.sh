@@ -17,18 +17,11 @@ set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
-APP=${1:-${QEL_LINUX_BIN:-$ROOT/build/linux/src/linux/qel-autoclicker}}
-TARGET=${2:-${QEL_XTARGET:-$ROOT/build/linux/tests/e2e/xtarget}}
-[ -x "$APP" ] || e2e_fail "program not built: $APP"
-[ -x "$TARGET" ] || e2e_fail "target window program not built: $TARGET"
+e2e_program "${1:-}"
+e2e_target "${2:-}"
 command -v trayer >/dev/null || e2e_fail "trayer is not installed (the notification area of this test)"
 
-TMP=$(mktemp -d /tmp/qel-e2e-winopt.XXXXXX)
-finish() {
-  e2e_cleanup
-  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
-}
-trap finish EXIT
+e2e_tempdir winopt
 SHOTS=${QEL_E2E_SHOTS:-0}
 
 MAIN_TITLE="  QEL Auto Clicker 2.4"
