@@ -7,7 +7,7 @@ packages=(
   # toolchains and test framework
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix
   # Linux edition
-  qt6-base-dev libx11-dev libxtst-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
+  qt6-base-dev libx11-dev libxtst-dev libxcb-xkb-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
   # running and testing under X and Wine
   xvfb xauth x11-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools

@@ -64,7 +64,9 @@ void TFrmMain::TimerClickTimer() {
     StopRun(TranslateText("Completed repeat count. Clicks done: ") + std::to_string(FClicksDone));
     return;
   }
-  const ui::Point point = GetTargetPoint();
+  // Only a coordinates run uses the point. Asking for it in the other modes would put a
+  // cursor query, a server round trip on X11, between the tick and the click.
+  const ui::Point point = rbCoordinates.Checked() ? GetTargetPoint() : ui::Point{0, 0};
   PerformClick(point);
   ++FClicksDone;
   ScheduleNextClick();

@@ -22,6 +22,7 @@
 #include "linux/SessionCheck.h"
 #include "linux/SystemServices.h"
 #include "linux/X11Platform.h"
+#include "linux/XkbButtonNotices.h"
 #include "settings/ProfileFile.h"
 
 namespace {
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication::setQuitOnLastWindowClosed(false);
+  qtui::StopButtonStateNotices();
   QApplication::setApplicationName(app::kAppTitle);
   QApplication::setWindowIcon(QIcon(qtui::Picture("icon")));
 
