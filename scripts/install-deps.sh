@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchains and test framework
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix
+  # fuzz targets (clang with libFuzzer)
+  clang libclang-rt-14-dev
   # Linux edition
   qt6-base-dev libx11-dev libxtst-dev libxcb-xkb-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
   # running and testing under X and Wine

@@ -1,0 +1,1 @@
+Name=bad À¯ overlong

@@ -1,0 +1,1 @@
+Name=lone crDurationMs=7E=7|0|-5|-6|-1

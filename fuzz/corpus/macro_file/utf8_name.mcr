@@ -1,0 +1,2 @@
+﻿Name=Müller €
+DurationMs=1
