@@ -1,6 +1,7 @@
 #include "linux/QtWidgets.h"
 
 #include "linux/NetWmAbove.h"
+#include "linux/RealtimePriority.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,8 +30,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
-#include <pthread.h>
-#include <sched.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -596,52 +595,6 @@ class ImagePeer : public WidgetPeer<QLabel, ui::ControlPeer> {
 
 // ---------------------------------------------------------------- timer
 
-// While any timer runs, the UI thread, which performs the clicks, asks for the lowest
-// real-time priority. On a busy machine an ordinary thread sometimes wakes 1-3 ms late
-// behind other processes; a real-time one does not. Only granted where the system allows it
-// (RLIMIT_RTPRIO, e.g. a limits.conf rtprio line, or CAP_SYS_NICE): otherwise the request
-// fails quietly and nothing changes. The thread returns to normal scheduling one second after
-// the last timer stops, so a run that restarts its timer each tick does not flap; the
-// kernel's real-time throttling still leaves other programs their share.
-class RealtimeWhileTiming {
- public:
-  static RealtimeWhileTiming& Instance() {
-    // Never destroyed: its Qt timer must not outlive the application object in a static.
-    static RealtimeWhileTiming* instance = new RealtimeWhileTiming;
-    return *instance;
-  }
-  void TimerStarted() {
-    ++running_;
-    drop_.stop();
-    if (!raised_ && !refused_) {
-      sched_param param{};
-      param.sched_priority = 1;
-      if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0)
-        raised_ = true;
-      else
-        refused_ = true;  // the limit does not change while we run: do not ask on every start
-    }
-  }
-  void TimerStopped() {
-    if (running_ > 0 && --running_ == 0 && raised_) drop_.start();
-  }
-
- private:
-  RealtimeWhileTiming() {
-    drop_.setSingleShot(true);
-    drop_.setInterval(1000);
-    QObject::connect(&drop_, &QTimer::timeout, &drop_, [this] {
-      sched_param param{};
-      if (running_ == 0 && pthread_setschedparam(pthread_self(), SCHED_OTHER, &param) == 0)
-        raised_ = false;
-    });
-  }
-  int running_ = 0;
-  bool raised_ = false;
-  bool refused_ = false;
-  QTimer drop_;
-};
-
 // A timerfd on CLOCK_MONOTONIC watched from the Qt event loop. The kernel keeps the
 // timer on its grid from start(), so a late tick does not shift the ones after it (a Qt
 // precise timer re-bases after every late tick and so falls short of 1000 ticks a second
@@ -660,7 +613,7 @@ class TimerPeer : public ui::TimerPeer {
     }
   }
   ~TimerPeer() override {
-    if (running_) RealtimeWhileTiming::Instance().TimerStopped();
+    if (running_) RealtimePriority::Instance().TimerStopped();
     notifier_.reset();
     if (fd_ >= 0) close(fd_);
   }
@@ -687,7 +640,7 @@ class TimerPeer : public ui::TimerPeer {
       }
     }
     timerfd_settime(fd_, 0, &spec, nullptr);
-    if (!running_) RealtimeWhileTiming::Instance().TimerStarted();
+    if (!running_) RealtimePriority::Instance().TimerStarted();
     running_ = true;
   }
   void stop() override {
@@ -697,7 +650,7 @@ class TimerPeer : public ui::TimerPeer {
     }
     itimerspec off{};
     timerfd_settime(fd_, 0, &off, nullptr);
-    if (running_) RealtimeWhileTiming::Instance().TimerStopped();
+    if (running_) RealtimePriority::Instance().TimerStopped();
     running_ = false;
   }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/AppInfo.h"
+#include "linux/RealtimePriority.h"
 #include "platform/Files.h"
 #include "platform/LocaleLanguage.h"
 
@@ -42,6 +43,8 @@ std::uint32_t LinuxClock::GetTickCount() {
 }
 
 void LinuxClock::Sleep(std::uint32_t ms) {
+  // Holds and the waits of a macro keep time like the timers do.
+  if (ms > 0) qtui::RealtimePriority::Instance().Sleeping();
   timespec left{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
   while (nanosleep(&left, &left) == -1 && errno == EINTR) {
   }

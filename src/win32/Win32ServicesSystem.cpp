@@ -11,12 +11,45 @@ namespace win32 {
 
 // --- clock -------------------------------------------------------------------------------
 
-// timeGetTime counts the same milliseconds since start and wraps the same way, but it is
-// exact to the millisecond while the timers hold a 1 ms resolution; GetTickCount moves in
-// 15.6 ms steps, which recorded time stamps and playback would inherit.
-std::uint32_t SystemClock::GetTickCount() { return ::timeGetTime(); }
+// Milliseconds since start from the performance counter, wrapping like GetTickCount. The
+// system's own tick counters (GetTickCount, and timeGetTime unless the process holds a
+// 1 ms timer resolution) move in 15.6 ms steps, which recorded time stamps and playback
+// would inherit; the click timers use high-resolution waitable timers and so never raise
+// the resolution on current Windows.
+std::uint32_t SystemClock::GetTickCount() {
+  static const std::int64_t frequency = [] {
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart > 0 ? f.QuadPart : 1;
+  }();
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  const std::int64_t c = counter.QuadPart;
+  return static_cast<std::uint32_t>(c / frequency * 1000 + c % frequency * 1000 / frequency);
+}
 
-void SystemClock::Sleep(std::uint32_t ms) { ::Sleep(ms); }
+// Plain Sleep rounds up to the system timer's 15.6 ms steps unless the resolution is raised:
+// a hold of 80 ms would last up to 94 ms and every wait of a macro would stretch. A
+// high-resolution waitable timer keeps to the millisecond without changing the system-wide
+// resolution; where it does not exist (before Windows 10 1803) the resolution is raised
+// just for the wait.
+void SystemClock::Sleep(std::uint32_t ms) {
+  if (ms == 0) {
+    ::Sleep(0);
+    return;
+  }
+  constexpr DWORD kHighResolutionFlag = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+  // One per thread for the life of the process; only the UI thread sleeps here.
+  thread_local HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionFlag, TIMER_ALL_ACCESS);
+  LARGE_INTEGER due{};
+  due.QuadPart = -10000LL * static_cast<LONGLONG>(ms);  // relative, in 100-ns units
+  if (timer && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) &&
+      WaitForSingleObject(timer, INFINITE) == WAIT_OBJECT_0)
+    return;
+  timeBeginPeriod(1);
+  ::Sleep(ms);
+  timeEndPeriod(1);
+}
 
 platform::LocalDateTime SystemClock::Now() {
   SYSTEMTIME st{};
