@@ -48,7 +48,8 @@ class ErrorTrap {
 };
 
 // Keeps our connections' stray errors from ending the process (Xlib's default handler
-// exits); errors of other connections go to whichever handler was there before.
+// exits); errors of other connections go to whichever handler was there before. A lost
+// connection to the server ends the process at once with one line on stderr.
 void InstallForgivingErrorHandler(Display* ours);
 void ForgetDisplay(Display* ours);
 

@@ -9,7 +9,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 
@@ -28,6 +31,19 @@ bool g_forgivingInstalled = false;
 int ForgivingHandler(Display* dpy, XErrorEvent* ev) {
   if (g_ours.count(dpy)) return 0;  // a failed request of ours is a lost request, not a crash
   return g_beforeUs ? g_beforeUs(dpy, ev) : 0;
+}
+
+// The X server is gone (killed, or the session ended without telling us): nothing can be
+// shown or saved any more, so the program ends at once with one line on stderr. Xlib's
+// own handler would call exit(), and the connection that notices may be the recorder's,
+// on its own thread: static destructors would then run under the UI thread's feet. So
+// this never returns and ends the process without them. Changes since the start are lost,
+// as when the process is killed; the settings file keeps its last saved state.
+[[noreturn]] int ConnectionLost(Display* dpy) {
+  std::fprintf(stderr, "QEL Auto Clicker: the connection to the X server %s was lost; ending.\n",
+               dpy ? DisplayString(dpy) : "");
+  std::fflush(stderr);
+  _exit(1);
 }
 }  // namespace
 
@@ -66,6 +82,7 @@ void InstallForgivingErrorHandler(Display* ours) {
   g_ours.insert(ours);
   if (!g_forgivingInstalled) {
     g_beforeUs = XSetErrorHandler(ForgivingHandler);
+    XSetIOErrorHandler(ConnectionLost);
     g_forgivingInstalled = true;
   }
 }

@@ -31,6 +31,17 @@ bool EndsWithIgnoreCase(const std::string& s, const std::string& tail) {
   });
 }
 
+// A file with no write permission left is one the user chose to keep as it is: it is
+// neither replaced nor deleted, although the folder's rights would allow both on Unix
+// (and root may do anything). Windows refuses both for a read-only file by itself.
+bool IsReadOnlyFile(const fs::path& p) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(p, ec);
+  if (ec || !fs::is_regular_file(st)) return false;
+  return (st.permissions() & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
+         fs::perms::none;
+}
+
 }  // namespace
 
 bool ReadAll(const std::string& path, std::string& bytes) {
@@ -55,6 +66,7 @@ bool ReadAll(const std::string& path, std::string& bytes) {
 
 void WriteAllReplacing(const std::string& path, const std::string& bytes) {
   const fs::path target = ToPath(path);
+  if (IsReadOnlyFile(target)) throw std::runtime_error("Cannot write file \"" + path + "\". The file is read-only.");
   fs::path temp = target;
   temp += u8".tmp~";
   {
@@ -97,6 +109,7 @@ bool ForceDirectories(const std::string& path) {
 }
 
 void DeleteFile(const std::string& path) {
+  if (IsReadOnlyFile(ToPath(path))) throw std::runtime_error("Cannot delete file \"" + path + "\". The file is read-only.");
   std::error_code ec;
   if (!fs::remove(ToPath(path), ec) || ec)
     throw std::runtime_error("Cannot delete file \"" + path + "\". " +

@@ -195,6 +195,33 @@ TEST_F(MacroLibraryTest, AFailedWriteDuringRenameChangesNothing) {
   EXPECT_EQ(f->Label1.Caption(), "Ready");
 }
 
+TEST_F(MacroLibraryTest, AReadOnlyMacroFileIsNeitherRewrittenNorDeletedWhoeverRunsTheTest) {
+  PutMacro("x_y.qelmac", "x y");
+  const std::string before = Read("x_y.qelmac");
+  const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  fs::permissions(PathOf("x_y.qelmac"), readOnly);
+  Open();
+  const MacroPtr macro = f->GetSelectedMacro();
+  // "x/y" is rewritten in place (same file name), "Two" goes to a new file and deletes the
+  // old one, Remove deletes it: each ends in one error and changes nothing.
+  p.dialogs.inputAnswers.push_back({true, "x/y"});
+  p.dialogs.inputAnswers.push_back({true, "Two"});
+  p.dialogs.answers.push_back(ui::MsgResult::Yes);
+  f->bRename.UserClicked();
+  f->bRename.UserClicked();
+  f->bRemove.UserClicked();
+  ASSERT_EQ(errors.size(), 3u);
+  for (const std::string& e : errors) EXPECT_NE(e.find("read-only"), std::string::npos) << e;
+  EXPECT_EQ(f->GetSelectedMacro(), macro);
+  EXPECT_EQ(macro->Name(), "x y");
+  EXPECT_EQ(Lines(), Strings{"x y"});
+  EXPECT_EQ(Files(), Strings{"x_y.qelmac"});
+  EXPECT_EQ(Read("x_y.qelmac"), before);
+  EXPECT_EQ(fs::status(PathOf("x_y.qelmac")).permissions() & fs::perms::all, readOnly);
+  EXPECT_EQ(f->Label1.Caption(), "Ready");
+  fs::permissions(PathOf("x_y.qelmac"), fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST_F(MacroLibraryTest, RemoveAsksThenDeletesTheFileAndSelectsNothing) {
   PutMacro("1.qelmac", "One");
   PutMacro("2.qelmac", "Two");
