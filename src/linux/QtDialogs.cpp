@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "app/AppInfo.h"
 #include "linux/QtWidgets.h"
@@ -31,6 +32,9 @@ ui::MsgResult QtDialogs::MessageBox(ui::MsgKind kind, const std::string& text, u
     case ui::MsgKind::Confirmation: icon = QMessageBox::Question; break;
     case ui::MsgKind::Error: icon = QMessageBox::Critical; break;
   }
+  // An error also goes to stderr, as the start-up failures do: a box's text cannot be
+  // copied on X11, and a log of a session started from a terminal keeps it.
+  if (kind == ui::MsgKind::Error) std::fprintf(stderr, "%s: %s\n", app::kAppTitle, text.c_str());
   const QMessageBox::StandardButtons shown =
       buttons == ui::MsgButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
   QMessageBox box(icon, Q(app::kAppTitle), Lines(text), shown, Owner(widgets_));
