@@ -1,5 +1,11 @@
 #include "platform/Files.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -67,8 +73,15 @@ bool ReadAll(const std::string& path, std::string& bytes) {
 void WriteAllReplacing(const std::string& path, const std::string& bytes) {
   const fs::path target = ToPath(path);
   if (IsReadOnlyFile(target)) throw std::runtime_error("Cannot write file \"" + path + "\". The file is read-only.");
+  // Named for this process: two copies writing the same file at once must not write into
+  // one shared temporary file, or the one renamed into place could hold both writes mixed.
+#ifdef _WIN32
+  const int pid = _getpid();
+#else
+  const int pid = static_cast<int>(getpid());
+#endif
   fs::path temp = target;
-  temp += u8".tmp~";
+  temp += ".tmp~" + std::to_string(pid);
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));

@@ -1,5 +1,12 @@
 #include "settings/ProfileFile.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -218,6 +225,35 @@ std::filesystem::path ToPath(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// Two copies of the program that close together each write the file key by key, and every
+// key is a read, a change and a replacement of the whole file: without an order between
+// them, one copy's replacement drops the key the other wrote a moment before. A lock on
+// the folder (the file itself is replaced, so a lock on it would stay with the old one)
+// makes each key's read and replacement one step. The Windows edition writes through the
+// system's own profile functions instead.
+class FolderLock {
+ public:
+  explicit FolderLock([[maybe_unused]] const std::filesystem::path& folder) {
+#ifndef _WIN32
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ >= 0) {
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+#endif
+  }
+  ~FolderLock() {
+#ifndef _WIN32
+    if (fd_ >= 0) ::close(fd_);
+#endif
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  [[maybe_unused]] int fd_ = -1;
+};
+
 // A read-only file must stay as it is, even for a user whose rights would let a rename
 // replace it (the directory's rights decide that, and root may write anything).
 bool Writable(const std::filesystem::path& p) {
@@ -246,6 +282,7 @@ bool PortableProfileStore::WriteString(const std::string& file, const std::strin
                                        const std::string& key, const std::string& value) {
   namespace fs = std::filesystem;
   const fs::path path = ToPath(file);
+  const FolderLock lock(path.parent_path().empty() ? fs::path(".") : path.parent_path());
   std::error_code ec;
   const bool exists = fs::exists(path, ec);
   std::string text;
