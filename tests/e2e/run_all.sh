@@ -14,7 +14,8 @@ for s in tests/e2e/linux_*.sh tests/e2e/windows_*.sh; do scripts+=("$s"); done
 scripts+=("tests/http/run_windows.sh $win"
           "tests/http/run_dialog_linux.sh $lin/src/linux/qel-autoclicker"
           "tests/http/run_dialog_windows.sh $win"
-          "bench/smoke.sh $lin")
+          "bench/smoke.sh $lin"
+          "bench/soak.sh --clicks 20000 --passes 50")
 
 passed=0
 failed=0
