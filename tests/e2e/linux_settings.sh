@@ -111,7 +111,8 @@ e2e_log "read-only file: error shown, program ended, file unchanged"
 
 # ---- 4. bad files
 chmod 644 "$SETTINGS"
-has_line() { tr -d '\r' <"$SETTINGS" | grep -qxF "$1"; }
+# grep -q may stop reading early; with pipefail the cut-off tr would fail the check.
+has_line() { grep -qxF "$1" <(tr -d '\r' <"$SETTINGS"); }
 # start_bad NAME: the window within 15 s, then a clean end.
 start_bad() {
   local t0=$SECONDS

@@ -44,7 +44,7 @@ run_app() {
 # system's profile functions do; spaces around "=" ignored).
 has_line() {
   local key=${1%%=*} value=${1#*=}
-  tr -d '\r' <"$INI" | grep -qiE "^ *${key} *= *${value}\$"
+  grep -qiE "^ *${key} *= *${value}\$" <(tr -d '\r' <"$INI")  # not a pipe: grep -q stops early
 }
 has_exact() { tr -d '\r' <"$INI" | grep -qxF "$1"; }
 
