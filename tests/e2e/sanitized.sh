@@ -3,14 +3,16 @@
 # LeakSanitizer and UBSan (preset linux-asan), one after the other. Every sanitized process
 # writes its reports into a folder per script (the scripts themselves often discard the
 # program's stderr), and a summary at the end tells reports that pass through our own
-# sources (src/) from those that stay inside libraries.
+# sources (src/) from those that stay inside libraries. It fails when a script fails or a
+# report reaches our code.
 #
 #   tests/e2e/sanitized.sh [SCRIPT...]
 # Default: every tests/e2e/linux_*.sh, then the update dialog's run against a local server
 # (tests/http/run_dialog_linux.sh). The benchmark smoke check is left out: its display is
 # fixed and its threshold is meant for the ordinary build.
 # Environment: QEL_SAN_DISPLAY (first of the display numbers used, default 160; a script
-# gets one number, the next script the next), QEL_SAN_REPORTS (report folder, default
+# gets one number, the next script the next; linux_faults.sh borrows the number after its
+# own while it runs), QEL_SAN_REPORTS (report folder, default
 # build/linux-asan/sanitizer-reports, emptied first), QEL_SAN_BUILD=0 skips the build.
 # linux_release.sh checks the Debian package, which holds the ordinary build: it runs here
 # for completeness but exercises no sanitized binary.
@@ -37,8 +39,6 @@ mkdir -p "$REPORTS"
 export QEL_LINUX_BIN=$BUILD/src/linux/qel-autoclicker
 export QEL_XTARGET=$BUILD/tests/e2e/xtarget
 export QEL_X11_PROBE=$BUILD/tests/e2e/x11/x11_services_probe
-# Tells the scripts that check timing that every call here is several times slower.
-export QEL_SANITIZED=1
 
 display=${QEL_SAN_DISPLAY:-160}
 declare -A result duration
@@ -72,7 +72,7 @@ reports, src, scripts = sys.argv[1], sys.argv[2], sys.argv[3:]
 start = re.compile(r"^(==\d+==ERROR: \w+Sanitizer|Direct leak of|Indirect leak of|.*: runtime error: )")
 frame = re.compile(r"^\s*#\d+ 0x[0-9a-f]+ (?:in )?(.*)$")
 runtime = re.compile(r"libsanitizer|libasan|libubsan|libc\.so|libstdc\+\+|/libc-|csu/|sysdeps/|include/c\+\+/")
-ours_total = 0
+ours_total = 0  # ours and library calls of ours: both need a look
 details = []
 for name in scripts:
     d = os.path.join(reports, name)
@@ -114,7 +114,7 @@ for name in scripts:
                 details.append(f"-- {name}/{f}: {b[0].strip()[:60]} | {first[:90]} | from {mine}")
             else:
                 counts["libs"] += 1
-    ours_total += counts["ours"]
+    ours_total += counts["ours"] + counts["via"]
     print(f"{name:24} ours: {counts['ours']:3}  library, called by us: {counts['via']:3}"
           f"  library only: {counts['libs']:3}" + (" suppressed: " + ", ".join(f"{k} x{v}" for k, v in suppressed.items()) if suppressed else ""))
 for t in details:

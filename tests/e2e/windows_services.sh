@@ -20,7 +20,8 @@ ROOT=$PWD
 BUILD=${QEL_WIN_BUILD:-$ROOT/build/windows}
 DISPLAY_NUM=${QEL_E2E_DISPLAY:-95}
 export WINEPREFIX=${WINEPREFIX:-/tmp/wine-winsvc}
-export WINEDEBUG=-all
+# QEL_WINEDEBUG lets a checking run (tests/e2e/wine_heapcheck.sh) turn Wine's own checks on.
+export WINEDEBUG=${QEL_WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 CXX=x86_64-w64-mingw32-g++-posix
@@ -45,8 +46,10 @@ if [ -z "$CORE_LIB" ]; then
   cmake --build "$BUILD" --target qel_core -j2 >/dev/null || e2e_fail "building qel_core in $BUILD"
   CORE_LIB=$BUILD/libqel_core.a
 fi
+# QEL_WIN_CXXFLAGS: extra flags, the same the core in QEL_WIN_BUILD was built with.
 build_tool() {  # build_tool NAME: tests/e2e/winsvc/NAME.cpp with the services and the core
-  $CXX -std=c++20 -O2 -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/$1.cpp" \
+  # shellcheck disable=SC2086  # the extra flags are a list
+  $CXX -std=c++20 -O2 ${QEL_WIN_CXXFLAGS:-} -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/$1.cpp" \
     "$ROOT"/src/win32/Win32Services*.cpp "$CORE_LIB" \
     -static -luser32 -lshell32 -ladvapi32 -lgdi32 -lwinmm -o "$WORK/$1.exe"
 }

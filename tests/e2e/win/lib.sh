@@ -12,7 +12,8 @@ WIN_RUNNING="  Running... Press Shift+Ctrl+X to stop"
 WIN_DISPLAY_NUM=${QEL_E2E_DISPLAY:-94}
 WIN_DISPLAY_NUM=${WIN_DISPLAY_NUM#:}
 export WINEPREFIX=${WINEPREFIX:-/tmp/wine-winui}
-export WINEDEBUG=-all
+# QEL_WINEDEBUG lets a checking run (tests/e2e/wine_heapcheck.sh) turn Wine's own checks on.
+export WINEDEBUG=${QEL_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 WIN_XVFB_PID="" WIN_WM_PID="" WIN_TARGET_PID="" WIN_APP_PID=""
