@@ -41,9 +41,11 @@ if [ ! -f "$PREFIX-template/system.reg" ]; then
   WINEPREFIX=$PREFIX-template wineserver -w
 fi
 # FLG_HEAP_ENABLE_TAIL_CHECK | FLG_HEAP_ENABLE_FREE_CHECK | FLG_HEAP_VALIDATE_PARAMETERS |
-# FLG_HEAP_VALIDATE_ALL. The last walks the whole heap on every call, which makes start-up
-# with a 10 MB settings file or 1000 macro files take minutes: QEL_HEAP_GLOBALFLAG=0x70
-# leaves it out (each block is still checked when it is freed).
+# FLG_HEAP_VALIDATE_ALL. The last walks the whole heap on every call: with the 1000 files of
+# windows_macros.sh's hostile folder the program then misses that script's 5 s answer, and
+# QEL_HEAP_GLOBALFLAG=0x70 leaves it out (each block is still checked when it is freed).
+# Any of these flags slows Wine's own profile writer so much that windows_settings.sh's
+# 10 MB file is not written back within that script's 20 s.
 # The probes of windows_services.sh run our services and core too.
 for exe in QELAutoClicker.exe services_probe.exe ini_agreement.exe; do
   WINEPREFIX=$PREFIX-template wine reg add \
