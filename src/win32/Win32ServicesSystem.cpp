@@ -212,10 +212,39 @@ void ShellOpener::Open(const std::string& target, const std::string& verb) {
 
 // --- profile files -----------------------------------------------------------------------
 
+namespace {
+
+// The profile functions rewrite the whole file for each key and do not guard against another
+// process doing the same: two copies of the program saving at once (both closing at logoff)
+// can lose each other's keys or leave sections mixed up. Every read and write of a profile
+// file therefore holds a mutex shared by all copies in the session. A copy that holds it for
+// long (hung) only delays the others: after the wait they go ahead as before.
+class ProfileLock {
+ public:
+  ProfileLock() {
+    static HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\QEL Auto Clicker profile files");
+    if (mutex) {
+      const DWORD r = WaitForSingleObject(mutex, 5000);
+      if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) held_ = mutex;
+    }
+  }
+  ~ProfileLock() {
+    if (held_) ReleaseMutex(held_);
+  }
+  ProfileLock(const ProfileLock&) = delete;
+  ProfileLock& operator=(const ProfileLock&) = delete;
+
+ private:
+  HANDLE held_ = nullptr;
+};
+
+}  // namespace
+
 std::string PrivateProfile::ReadString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& defaultValue) {
   // 2048 characters: a value is read up to 2047 of them.
   wchar_t buffer[2048] = {};
+  const ProfileLock lock;
   const DWORD n = GetPrivateProfileStringW(
       Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), Utf8ToWide(defaultValue).c_str(),
       buffer, 2048, Utf8ToWide(file).c_str());
@@ -224,6 +253,7 @@ std::string PrivateProfile::ReadString(const std::string& file, const std::strin
 
 bool PrivateProfile::WriteString(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& value) {
+  const ProfileLock lock;
   return WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(),
                                     Utf8ToWide(value).c_str(), Utf8ToWide(file).c_str()) != FALSE;
 }
