@@ -59,9 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Writing one key: it reads back as written, and no other key changes.
+  // A value written in quotes or with blanks around it reads back without them.
   const std::size_t pick = size % kNames.size();
   const std::string value = "v" + std::to_string(size);
-  const std::string written = settings::ProfileWrite(text, kNames[pick].section, kNames[pick].key, value);
+  const char* const wrappers[] = {"", "\"", "'", " "};
+  const std::string wrap = wrappers[(size / kNames.size()) % 4];
+  const std::string written =
+      settings::ProfileWrite(text, kNames[pick].section, kNames[pick].key, wrap + value + wrap);
   for (std::size_t i = 0; i < kNames.size(); ++i) {
     const std::string now = settings::ProfileRead(written, kNames[i].section, kNames[i].key, "");
     if (SameName(kNames[i], kNames[pick])) {
@@ -71,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   // Writing the same again changes nothing more.
-  if (settings::ProfileWrite(written, kNames[pick].section, kNames[pick].key, value) != written)
+  if (settings::ProfileWrite(written, kNames[pick].section, kNames[pick].key, wrap + value + wrap) !=
+      written)
     std::abort();
   return 0;
 }

@@ -3,6 +3,8 @@
 // then the changes page; without a NUL the changes page is empty.
 #include <cstddef>
 #include <cstdint>
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -16,6 +18,20 @@
 #include "update/VersionCheck.h"
 
 namespace {
+
+// The C library's reading of one side of the version line: a whole number in the int
+// range with nothing around it (strtoll would skip leading blanks, which the line may not
+// hold).
+bool LibcInteger(const std::string& text, int& value) {
+  if (text.empty() || !(text[0] == '+' || text[0] == '-' || (text[0] >= '0' && text[0] <= '9')))
+    return false;
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || end != text.c_str() + text.size() || v < INT_MIN || v > INT_MAX) return false;
+  value = static_cast<int>(v);
+  return true;
+}
 
 class PageClient : public platform::HttpClient {
  public:
@@ -84,6 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (update::DisplayVersion(latest).find('.') == std::string::npos) std::abort();
     } catch (const std::runtime_error&) {
     }
+    // The numbers are the ones the C library reads, and a line it reads as two whole
+    // numbers is accepted.
+    const std::string& line = lines[0];
+    const std::size_t slash = line.find('/');
+    int a = 0, b = 0;
+    const bool libc = slash != std::string::npos &&
+                      LibcInteger(line.substr(0, slash), a) && LibcInteger(line.substr(slash + 1), b);
+    if (libc != parsed || (parsed && (a != latest || b != minimum))) std::abort();
   }
 
   // The whole check, as at start-up.
