@@ -1,6 +1,5 @@
 #include "linux/RealtimePriority.h"
 
-#include <pthread.h>
 #include <sched.h>
 
 namespace qtui {
@@ -16,7 +15,7 @@ RealtimePriority::RealtimePriority() {
   drop_.setInterval(1000);
   QObject::connect(&drop_, &QTimer::timeout, &drop_, [this] {
     sched_param param{};
-    if (running_ == 0 && pthread_setschedparam(pthread_self(), SCHED_OTHER, &param) == 0) raised_ = false;
+    if (running_ == 0 && sched_setscheduler(0, SCHED_OTHER, &param) == 0) raised_ = false;
   });
 }
 
@@ -24,7 +23,9 @@ void RealtimePriority::Raise() {
   if (raised_ || refused_) return;
   sched_param param{};
   param.sched_priority = 1;
-  if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0)
+  // Pid 0 is the calling thread. Programs we start (the web browser, the installer) must not
+  // inherit the priority: they get normal scheduling on fork.
+  if (sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &param) == 0)
     raised_ = true;
   else
     refused_ = true;  // the limit does not change while we run: do not ask again

@@ -67,19 +67,21 @@ int main(int argc, char** argv) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
   };
 
+  // Every answer is flushed at once: under Wine a process has been seen to end without
+  // flushing what it buffered, which read as an empty answer.
   if (mode == "check") {
     const bool shown = update::CheckForNewVersion(*factory, p.env);
     std::cout << "dialog=" << (shown ? "yes" : "no") << "\n"
               << "mandatory=" << (update::MandatoryUpdate ? "yes" : "no") << "\n"
               << "message=" << Escaped(update::UpdateMessage) << "\n"
-              << "elapsed_ms=" << elapsedMs() << "\n";
+              << "elapsed_ms=" << elapsedMs() << "\n" << std::flush;
     return 0;
   }
   if (mode == "get" && argc >= 3) {
     std::string body, error;
     const bool ok = factory->Create()->Get(argv[2], update::PageRequestOptions(), body, error);
     std::cout << "ok=" << (ok ? "yes" : "no") << "\nbody=" << Escaped(body) << "\nerror=" << Escaped(error)
-              << "\nelapsed_ms=" << elapsedMs() << "\n";
+              << "\nelapsed_ms=" << elapsedMs() << "\n" << std::flush;
     return 0;
   }
   if (mode == "download" && argc >= 3) {
@@ -108,7 +110,7 @@ int main(int argc, char** argv) {
               << "bar_max=" << maxBar << "\n"
               << "served=" << served << "\n"
               << "abort_clicks=" << cancelClicks << "\n"
-              << "elapsed_ms=" << elapsedMs() << "\n";
+              << "elapsed_ms=" << elapsedMs() << "\n" << std::flush;
     for (const auto& m : p.dialogs.shown) std::cout << "error_box=" << Escaped(m.text) << "\n";
     for (const auto& [target, verb] : p.shell.opened) std::cout << "opened=" << target << "|" << verb << "\n";
     return 0;
