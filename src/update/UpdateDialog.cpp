@@ -1,5 +1,6 @@
 #include "update/UpdateDialog.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <memory>
@@ -113,7 +114,8 @@ void TfrmNewVersion::DownloadWork(const platform::HttpProgress& progress) {
   if (encoding.find("chunked") != std::string::npos || progress.contentLength <= 0) return;
   const std::int64_t percent =
       static_cast<std::int64_t>(progress.count) * 100 / progress.contentLength;
-  ProgressBar1.SetPosition(static_cast<int>(percent));
+  // A server may send more than it announced: the bar stays full rather than wrapping.
+  ProgressBar1.SetPosition(static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100)));
   ProgressBar1.Repaint();
   services_.queue.ProcessMessages();
 }

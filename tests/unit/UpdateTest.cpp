@@ -283,6 +283,15 @@ TEST_F(DialogTest, BarStaysAtZeroWithoutALength) {
   EXPECT_EQ(d.Tag, 0);
 }
 
+TEST_F(DialogTest, MoreThanAnnouncedKeepsTheBarFull) {
+  // 73 MB against an announced byte: 7 294 967 300 % no longer fits an int (it would wrap
+  // to a negative number and show an empty bar).
+  ScriptDownload({{1, 2, ""}, {72'949'673, 1, ""}});
+  update::TfrmNewVersion d(p.services);
+  d.btUpdateNow.UserClicked();
+  EXPECT_EQ(Bar(d).position, 100);
+}
+
 TEST_F(DialogTest, FailuresShowTheErrorBoxAndTheWebsiteAndEnd) {
   struct Case {
     const char* name;
