@@ -10,27 +10,12 @@
 set -uo pipefail
 BENCH_DISPLAY=${BENCH_DISPLAY:-:106}
 source "$(dirname "$0")/common.sh"
-export WINEPREFIX=${WINEPREFIX:-/tmp/wine-bench} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exe=${BENCH_WIN_EXE:-$(dirname "$BENCH_HERE")/build/windows/src/win32/QELAutoClicker.exe}
-[ -f "$exe" ] || { echo "missing $exe"; exit 2; }
+source "$BENCH_HERE/wine_common.sh"
 n1=${1:-2000}
 n10=${2:-500}
-trap 'wineserver -k 2>/dev/null; bench_cleanup' EXIT
-bench_start_display
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-wineboot >/dev/null 2>&1
-openbox >/dev/null 2>&1 &
-bench_track $!
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-  -o "$BENCH_WORK/win_target.exe" "$(dirname "$BENCH_HERE")/tests/e2e/win/win_target.cpp" -lshell32 || exit 1
+wine_setup
 clicks=$BENCH_WORK/clicks.txt
-wine "$BENCH_WORK/win_target.exe" "Z:${clicks//\//\\}" 900 700 240 200 >/dev/null 2>&1 &
-bench_track $!
-for _ in $(seq 300); do xdotool search --name "QEL Target" >/dev/null 2>&1 && break; sleep 0.1; done
-cp "$exe" "$BENCH_WORK/"
-tr="$(dirname "$exe")/transl.dt"
-[ -f "$tr" ] && cp "$tr" "$BENCH_WORK/"
-winpath() { echo "Z:${1//\//\\}"; }
+wine_start_target "$clicks"
 
 echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) |"
 echo "|---|---|---|---|---|---|---|"
@@ -39,17 +24,7 @@ for spec in "1 $n1" "10 $n10"; do
   ms=$1 n=$2 data=$BENCH_WORK/data-$1
   bench_settings "$data" "[Target]" "mode=0" "[Interval]" "h=0" "m=0" "s=0" "ms=$ms" \
     "[Repeat]" "untilStopped=0" "count=$n" "[Delay]" "startDelayS=1"
-  # A process started from Unix gets APPDATA from the prefix; one started by cmd inherits cmd's.
-  (cd "$BENCH_WORK" && exec wine cmd /c "set APPDATA=$(winpath "$data")&& start /wait QELAutoClicker.exe" \
-    >"$BENCH_WORK/app.log" 2>&1) &
-  APP_PID=$!
-  bench_track $APP_PID
-  WIN=""
-  for _ in $(seq 600); do
-    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && break
-    sleep 0.1
-  done
-  [ -n "$WIN" ] || { echo "program window not found"; exit 1; }
+  wine_start_app "$data"
   sleep 1
   info=$(xwininfo -id "$WIN")
   ox=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")

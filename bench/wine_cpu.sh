@@ -10,19 +10,11 @@
 set -uo pipefail
 BENCH_DISPLAY=${BENCH_DISPLAY:-:107}
 source "$(dirname "$0")/common.sh"
-export WINEPREFIX=${WINEPREFIX:-/tmp/wine-bench} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exe=${BENCH_WIN_EXE:-$(dirname "$BENCH_HERE")/build/windows/src/win32/QELAutoClicker.exe}
-[ -f "$exe" ] || { echo "missing $exe"; exit 2; }
+source "$BENCH_HERE/wine_common.sh"
 n=${1:-5}
 secs=${2:-10}
-trap 'wineserver -k 2>/dev/null; bench_cleanup' EXIT
-bench_start_display
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-wineboot >/dev/null 2>&1
+wine_setup
 wineserver -p 60            # stays up between the starts, ended by -k at exit
-cp "$exe" "$BENCH_WORK/"
-tr="$(dirname "$exe")/transl.dt"
-[ -f "$tr" ] && cp "$tr" "$BENCH_WORK/"
 hz=$(bench_hz)
 # Other Wine prefixes may be running on the machine: only processes of this prefix count.
 server_pid() {
@@ -62,21 +54,12 @@ cpu_row() {
   awk -v l="$label" -v a=$((a1 - a0)) -v s=$((s1 - s0)) -v hz="$hz" -v t="$secs" -v load="$(bench_load)" \
     'BEGIN { printf "| %s | %d ms (%.2f %%) | %d ms (%.2f %%) | %s |\n", l, a * 1000 / hz, a * 100 / hz / t, s * 1000 / hz, s * 100 / hz / t, load }'
 }
-winpath() { echo "Z:${1//\//\\}"; }
 # start_with MS: the program with an interval of MS, repeat until stopped; sets WIN.
 start_with() {
   local data=$BENCH_WORK/data-$1
   bench_settings "$data" "[Target]" "mode=0" "[Interval]" "h=0" "m=0" "s=0" "ms=$1" \
     "[Repeat]" "untilStopped=1" "count=1"
-  (cd "$BENCH_WORK" && exec wine cmd /c "set APPDATA=$(winpath "$data")&& start /wait QELAutoClicker.exe" \
-    >"$BENCH_WORK/app.log" 2>&1) &
-  bench_track $!
-  WIN=""
-  for _ in $(seq 300); do
-    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && break
-    sleep 0.1
-  done
-  [ -n "$WIN" ] || { echo "program window not found"; exit 1; }
+  wine_start_app "$data"
   sleep 2
 }
 close_app() {

@@ -24,23 +24,10 @@ while [ $# -gt 0 ]; do
 done
 BENCH_DISPLAY=${BENCH_DISPLAY:-:153}
 source "$(dirname "$0")/common.sh"
-export WINEPREFIX=${WINEPREFIX:-/tmp/wine-bench} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exe=${BENCH_WIN_EXE:-$(dirname "$BENCH_HERE")/build/windows/src/win32/QELAutoClicker.exe}
-[ -f "$exe" ] || { echo "missing $exe"; exit 2; }
-trap 'wineserver -k 2>/dev/null; bench_cleanup' EXIT
-bench_start_display
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-wineboot >/dev/null 2>&1
-openbox >/dev/null 2>&1 &
-bench_track $!
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-  -o "$BENCH_WORK/win_target.exe" "$(dirname "$BENCH_HERE")/tests/e2e/win/win_target.cpp" -lshell32 || exit 1
+source "$BENCH_HERE/wine_common.sh"
+wine_setup
 log=$BENCH_WORK/clicks.txt
-wine "$BENCH_WORK/win_target.exe" "Z:${log//\//\\}" 900 700 240 200 >/dev/null 2>&1 &
-bench_track $!
-for _ in $(seq 300); do xdotool search --name "QEL Target" >/dev/null 2>&1 && break; sleep 0.1; done
-cp "$exe" "$BENCH_WORK/"
-winpath() { echo "Z:${1//\//\\}"; }
+wine_start_target "$log"
 rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
 
 runs=$(((clicks + 65534) / 65535))
@@ -49,16 +36,7 @@ total=$((per_run * runs))
 data=$BENCH_WORK/data
 bench_settings "$data" "[Target]" "mode=0" "[Interval]" "h=0" "m=0" "s=0" "ms=1" \
   "[Repeat]" "untilStopped=0" "count=$per_run" "[Delay]" "startDelayS=1"
-(cd "$BENCH_WORK" && exec wine cmd /c "set APPDATA=$(winpath "$data")&& start /wait QELAutoClicker.exe" \
-  >"$BENCH_WORK/app.log" 2>&1) &
-APP_PID=$!
-bench_track $APP_PID
-WIN=""
-for _ in $(seq 600); do
-  WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && break
-  sleep 0.1
-done
-[ -n "$WIN" ] || { echo "program window not found"; exit 1; }
+wine_start_app "$data"
 sleep 1
 # The wine process that runs the program publishes its own process id on its window.
 pid=$(xdotool getwindowpid "$WIN")

@@ -1,0 +1,49 @@
+# Helpers of the Wine benchmark scripts (sourced after common.sh): the Wine prefix and its
+# server, the Windows program copied beside its translation table, the Win32 target window
+# that stamps the clicks it receives, and the program started with a prepared data folder.
+# Environment: BENCH_WIN_EXE (default build/windows/src/win32/QELAutoClicker.exe),
+# WINEPREFIX (default /tmp/wine-bench).
+export WINEPREFIX=${WINEPREFIX:-/tmp/wine-bench} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+WINE_EXE=${BENCH_WIN_EXE:-$(dirname "$BENCH_HERE")/build/windows/src/win32/QELAutoClicker.exe}
+
+winpath() { echo "Z:${1//\//\\}"; }
+
+# wine_setup: the display, a ready prefix, a window manager, and the program in BENCH_WORK.
+wine_setup() {
+  [ -f "$WINE_EXE" ] || { echo "missing $WINE_EXE"; exit 2; }
+  trap 'wineserver -k 2>/dev/null; bench_cleanup' EXIT
+  bench_start_display
+  [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+  wineboot >/dev/null 2>&1
+  openbox >/dev/null 2>&1 &
+  bench_track $!
+  cp "$WINE_EXE" "$BENCH_WORK/"
+  local tr
+  tr="$(dirname "$WINE_EXE")/transl.dt"
+  [ -f "$tr" ] && cp "$tr" "$BENCH_WORK/"
+  return 0
+}
+
+# wine_start_target LOG: the Win32 target window at 900,700 (240x200), logging each press.
+wine_start_target() {
+  x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
+    -o "$BENCH_WORK/win_target.exe" "$(dirname "$BENCH_HERE")/tests/e2e/win/win_target.cpp" -lshell32 || exit 1
+  wine "$BENCH_WORK/win_target.exe" "$(winpath "$1")" 900 700 240 200 >/dev/null 2>&1 &
+  bench_track $!
+  for _ in $(seq 300); do xdotool search --name "QEL Target" >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+# wine_start_app DATA: the program with DATA as its APPDATA; sets APP_PID and WIN.
+# A process started from Unix gets APPDATA from the prefix; one started by cmd inherits cmd's.
+wine_start_app() {
+  (cd "$BENCH_WORK" && exec wine cmd /c "set APPDATA=$(winpath "$1")&& start /wait QELAutoClicker.exe" \
+    >"$BENCH_WORK/app.log" 2>&1) &
+  APP_PID=$!
+  bench_track $APP_PID
+  WIN=""
+  for _ in $(seq 600); do
+    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && return 0
+    sleep 0.1
+  done
+  echo "program window not found"; exit 1
+}
