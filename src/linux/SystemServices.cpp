@@ -50,6 +50,20 @@ void LinuxClock::Sleep(std::uint32_t ms) {
   }
 }
 
+std::uint64_t LinuxClock::NowMicros() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000u;
+}
+
+void LinuxClock::SleepMicros(std::uint64_t us) {
+  if (us == 0) return;
+  qtui::RealtimePriority::Instance().Sleeping();
+  timespec left{static_cast<time_t>(us / 1000000u), static_cast<long>(us % 1000000u) * 1000L};
+  while (nanosleep(&left, &left) == -1 && errno == EINTR) {
+  }
+}
+
 platform::LocalDateTime LinuxClock::Now() {
   const std::time_t t = std::time(nullptr);
   std::tm tm{};

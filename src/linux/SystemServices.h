@@ -18,6 +18,8 @@ class LinuxClock : public platform::Clock {
   void Sleep(std::uint32_t ms) override;
   platform::LocalDateTime Now() override;
   std::uint64_t HighResolutionNow() override;
+  std::uint64_t NowMicros() override;
+  void SleepMicros(std::uint64_t us) override;
 };
 
 class LinuxEnvironment : public platform::Environment {

@@ -50,26 +50,22 @@ void TFrmMain::PlayMacro() {
   int pass = 0;
   auto stopped = [this] { return !FRunning || FStopPlaybackRequested; };
 
-  // The tick counter widened to 64 bits, so that waits beyond its 49.7-day wrap (only a
-  // hand-edited file has them) compare correctly too.
-  std::uint32_t lastTick = svc_.clock.GetTickCount();
-  std::uint64_t now64 = 0;
-  auto now = [&] {
-    const std::uint32_t tick = svc_.clock.GetTickCount();
-    now64 += static_cast<std::uint32_t>(tick - lastTick);
-    lastTick = tick;
-    return now64;
-  };
+  // Time is kept in microseconds from the start of playback: a wait computed from the
+  // millisecond tick counter ends up to a whole millisecond late, depending on where in
+  // its millisecond it begins, and 64 bits never wrap.
+  const std::uint64_t origin = svc_.clock.NowMicros();
+  auto now = [&] { return svc_.clock.NowMicros() - origin; };
+  constexpr std::uint64_t kSliceUs = kWaitSliceMs * 1000;
   // Sleeps until `due`; false when a stop came in meanwhile (nothing may be sent then).
   auto waitUntil = [&](std::uint64_t due) {
     for (;;) {
       const std::uint64_t t = now();
       if (t >= due) return true;
-      if (due - t <= kWaitSliceMs) {
-        svc_.clock.Sleep(static_cast<std::uint32_t>(due - t));
+      if (due - t <= kSliceUs) {
+        svc_.clock.SleepMicros(due - t);
         return true;
       }
-      svc_.clock.Sleep(static_cast<std::uint32_t>(kWaitSliceMs));
+      svc_.clock.SleepMicros(kSliceUs);
       svc_.queue.ProcessMessages();
       if (stopped()) return false;
     }
@@ -82,10 +78,10 @@ void TFrmMain::PlayMacro() {
     for (const TMacroMouseEvent& e : events) {
       svc_.queue.ProcessMessages();
       if (stopped()) break;
-      if (e.DeltaMs > previous) due += e.DeltaMs - previous;
+      if (e.DeltaMs > previous) due += static_cast<std::uint64_t>(e.DeltaMs - previous) * 1000;
       previous = e.DeltaMs;
       const std::uint64_t t = now();
-      if (t > due + kLateLimitMs) due = t;
+      if (t > due + kLateLimitMs * 1000) due = t;
       if (!waitUntil(due)) break;
       switch (e.Kind) {
         case mekMove:

@@ -18,6 +18,11 @@ class Clock {
   virtual LocalDateTime Now() = 0;
   // A high-resolution clock reading, for seeding.
   virtual std::uint64_t HighResolutionNow() = 0;
+  // Microseconds on a monotonic clock (any origin), and a wait of that many microseconds,
+  // for macro playback: waits measured on the millisecond tick counter land up to a whole
+  // millisecond late, depending on where in its millisecond each wait begins.
+  virtual std::uint64_t NowMicros() = 0;
+  virtual void SleepMicros(std::uint64_t us) = 0;
 };
 
 }  // namespace platform

@@ -83,6 +83,8 @@ class SystemClock : public platform::Clock {
   void Sleep(std::uint32_t ms) override;
   platform::LocalDateTime Now() override;
   std::uint64_t HighResolutionNow() override;
+  std::uint64_t NowMicros() override;
+  void SleepMicros(std::uint64_t us) override;
 };
 
 class CurrentUserRegistry : public platform::Registry {

@@ -38,17 +38,34 @@ void SystemClock::Sleep(std::uint32_t ms) {
     ::Sleep(0);
     return;
   }
+  SleepMicros(static_cast<std::uint64_t>(ms) * 1000u);
+}
+
+void SystemClock::SleepMicros(std::uint64_t us) {
+  if (us == 0) return;
   constexpr DWORD kHighResolutionFlag = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
   // One per thread for the life of the process; only the UI thread sleeps here.
   thread_local HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionFlag, TIMER_ALL_ACCESS);
   LARGE_INTEGER due{};
-  due.QuadPart = -10000LL * static_cast<LONGLONG>(ms);  // relative, in 100-ns units
+  due.QuadPart = -10LL * static_cast<LONGLONG>(us);  // relative, in 100-ns units
   if (timer && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) &&
       WaitForSingleObject(timer, INFINITE) == WAIT_OBJECT_0)
     return;
   timeBeginPeriod(1);
-  ::Sleep(ms);
+  ::Sleep(static_cast<DWORD>((us + 999) / 1000));
   timeEndPeriod(1);
+}
+
+std::uint64_t SystemClock::NowMicros() {
+  static const std::int64_t frequency = [] {
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    return f.QuadPart > 0 ? f.QuadPart : 1;
+  }();
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  const std::int64_t c = counter.QuadPart;
+  return static_cast<std::uint64_t>(c / frequency * 1000000 + c % frequency * 1000000 / frequency);
 }
 
 platform::LocalDateTime SystemClock::Now() {

@@ -30,6 +30,13 @@ class FakeClock : public platform::Clock, public ui::MessageQueue {
   }
   platform::LocalDateTime Now() override { return localTime; }
   std::uint64_t HighResolutionNow() override { return 12345; }
+  // The same time line as `now`, in whole milliseconds; a wait is recorded in milliseconds.
+  std::uint64_t NowMicros() override { return now * 1000; }
+  void SleepMicros(std::uint64_t us) override {
+    const std::uint64_t ms = (us + 999) / 1000;
+    sleeps.push_back(static_cast<std::uint32_t>(ms));
+    now += ms;
+  }
 
   // Fires every timer tick due up to now + ms, in time order.
   void Advance(std::uint64_t ms);
