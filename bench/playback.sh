@@ -65,6 +65,10 @@ if len(stamps) != len(recorded):
 errors = sorted(abs((s - stamps[0]) / 1000.0 - (r - recorded[0])) for s, r in zip(stamps, recorded))
 p99 = errors[min(len(errors) - 1, int(round(0.99 * (len(errors) - 1))))]
 within = sum(e <= 2.0 for e in errors)
+diffs = sorted((s - stamps[0]) / 1000.0 - (r - recorded[0]) for s, r in zip(stamps, recorded))
+mid = st.median(diffs)
+print("offsets from the first event: median %+.3f ms; around that median: max %.3f ms"
+      % (mid, max(abs(d - mid) for d in diffs)))
 print("playback of a %.1f s macro: %d presses and releases delivered of %d; error against the"
       " recorded offset: median %.3f ms, p99 %.3f ms, max %.3f ms; within 2 ms: %d of %d; load %s"
       % ((recorded[-1] - recorded[0]) / 1000.0, len(stamps), len(recorded), st.median(errors), p99,
