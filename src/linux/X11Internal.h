@@ -72,9 +72,19 @@ class X11Screen : public platform::Screen {
   ui::Rect RootGeometry();
 
  private:
+  // The geometry is asked for before every absolute move, and each answer costs server round
+  // trips; a macro sends hundreds of moves a second. It is kept until the server announces
+  // a change of the root window or of the RandR configuration, and at most for a second in
+  // case a change comes in a way that is not announced to us.
+  bool GeometryFresh();
   Display* dpy_;
   Window root_;
   bool haveMonitors_;
+  int rrEventBase_ = -1;
+  bool cached_ = false;
+  std::uint64_t cachedAtMs_ = 0;
+  ui::Rect rootCache_{};
+  ui::Rect deskCache_{};
   Atom workArea_;
   Atom currentDesktop_;
 };

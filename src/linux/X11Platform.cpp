@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <set>
 
 #include "clicker/AbsoluteToPixel.h"
@@ -132,7 +133,35 @@ X11Screen::X11Screen(Display* dpy, bool haveMonitors)
       root_(DefaultRootWindow(dpy)),
       haveMonitors_(haveMonitors),
       workArea_(XInternAtom(dpy, "_NET_WORKAREA", False)),
-      currentDesktop_(XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False)) {}
+      currentDesktop_(XInternAtom(dpy, "_NET_CURRENT_DESKTOP", False)) {
+  int errorBase = 0;
+  if (XRRQueryExtension(dpy_, &rrEventBase_, &errorBase)) {
+    XRRSelectInput(dpy_, root_, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+  } else {
+    rrEventBase_ = -1;
+  }
+  // The root's own size changes (this connection reads no other events of the root).
+  XSelectInput(dpy_, root_, StructureNotifyMask);
+}
+
+bool X11Screen::GeometryFresh() {
+  XEvent ev;
+  bool changed = false;
+  while (XCheckTypedWindowEvent(dpy_, root_, ConfigureNotify, &ev)) changed = true;
+  if (rrEventBase_ >= 0) {
+    while (XCheckTypedEvent(dpy_, rrEventBase_ + RRScreenChangeNotify, &ev)) changed = true;
+    while (XCheckTypedEvent(dpy_, rrEventBase_ + RRNotify, &ev)) changed = true;
+  }
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+  if (changed || !cached_ || nowMs - cachedAtMs_ >= 1000) {
+    cached_ = false;
+    cachedAtMs_ = nowMs;
+    return false;
+  }
+  return true;
+}
 
 bool X11Screen::CursorPos(ui::Point& p) {
   Window rootReturn = 0, child = 0;
@@ -143,7 +172,9 @@ bool X11Screen::CursorPos(ui::Point& p) {
   return true;
 }
 
-ui::Rect X11Screen::RootGeometry() {
+namespace {
+
+ui::Rect ReadRootGeometry(Display* dpy_, Window root_) {
   Window rootReturn = 0;
   int x = 0, y = 0;
   unsigned w = 0, h = 0, border = 0, depth = 0;
@@ -153,7 +184,7 @@ ui::Rect X11Screen::RootGeometry() {
   return {0, 0, static_cast<int>(w), static_cast<int>(h)};
 }
 
-ui::Rect X11Screen::VirtualDesktop() {
+ui::Rect ReadVirtualDesktop(Display* dpy_, Window root_, bool haveMonitors_) {
   if (haveMonitors_) {
     int n = 0;
     XRRMonitorInfo* monitors = XRRGetMonitors(dpy_, root_, True, &n);
@@ -170,7 +201,23 @@ ui::Rect X11Screen::VirtualDesktop() {
       if (n > 0 && right > left && bottom > top) return {left, top, right - left, bottom - top};
     }
   }
-  return RootGeometry();
+  return ReadRootGeometry(dpy_, root_);
+}
+
+}  // namespace
+
+ui::Rect X11Screen::RootGeometry() {
+  if (!GeometryFresh()) {
+    rootCache_ = ReadRootGeometry(dpy_, root_);
+    deskCache_ = ReadVirtualDesktop(dpy_, root_, haveMonitors_);
+    cached_ = true;
+  }
+  return rootCache_;
+}
+
+ui::Rect X11Screen::VirtualDesktop() {
+  RootGeometry();
+  return deskCache_;
 }
 
 ui::Rect X11Screen::WorkArea() {
