@@ -74,8 +74,9 @@ class X11Screen : public platform::Screen {
  private:
   // The geometry is asked for before every absolute move, and each answer costs server round
   // trips; a macro sends hundreds of moves a second. It is kept until the server announces
-  // a change of the root window or of the RandR configuration, and at most for a second in
-  // case a change comes in a way that is not announced to us.
+  // a change of the root window or of the RandR configuration (monitors too), and at most for
+  // a minute in case a change comes in a way that is not announced to us: a refill costs a
+  // millisecond or two, too much to pay in the middle of a macro every second.
   bool GeometryFresh();
   Display* dpy_;
   Window root_;

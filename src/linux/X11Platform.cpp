@@ -155,7 +155,7 @@ bool X11Screen::GeometryFresh() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-  if (changed || !cached_ || nowMs - cachedAtMs_ >= 1000) {
+  if (changed || !cached_ || nowMs - cachedAtMs_ >= 60000) {
     cached_ = false;
     cachedAtMs_ = nowMs;
     return false;

@@ -53,6 +53,9 @@ void TFrmMain::PlayMacro() {
   // Time is kept in microseconds from the start of playback: a wait computed from the
   // millisecond tick counter ends up to a whole millisecond late, depending on where in
   // its millisecond it begins, and 64 bits never wrap.
+  // The screen's geometry is read once before the schedule starts: the first move of a
+  // pass would otherwise pay for reading it (milliseconds on X11).
+  svc_.screen.VirtualDesktop();
   const std::uint64_t origin = svc_.clock.NowMicros();
   auto now = [&] { return svc_.clock.NowMicros() - origin; };
   constexpr std::uint64_t kSliceUs = kWaitSliceMs * 1000;
