@@ -146,13 +146,7 @@ no_box() {
 focus_target() { xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null; sleep 0.3; }
 click_at() { xdotool mousemove --window "$WIN" "$1" "$2" click 1; sleep 0.3; }
 title() { e2e_window_title "$WIN"; }
-wait_title() {
-  for _ in $(seq 1 $(($2 * 10))); do
-    [ "$(title)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 # The main window's controls (client coordinates).
 START_BTN="60 26"
 MACROS_RADIO="50 160"

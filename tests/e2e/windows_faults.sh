@@ -45,13 +45,7 @@ MACROS=$INI_DIR/Macros
 crlf() { printf '%s\r\n' "$@"; }
 clicks() { win_clicks | wc -l; }
 title() { xdotool getwindowname "$WIN" 2>/dev/null || true; }
-wait_title() {
-  for _ in $(seq 1 $(($2 * 10))); do
-    [ "$(title)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 # read_only FILE: read-only for Wine. Wine maps missing write rights to the read-only
 # attribute, but as root it writes such a file anyway; the immutable flag stops root too.
 # Returns 1 (the case is skipped) when running as root where the flag cannot be set.

@@ -31,14 +31,7 @@ mkdir -p "$INI_DIR"
 
 clicks() { win_clicks | wc -l; }
 title() { xdotool getwindowname "$WIN" 2>/dev/null || true; }
-# wait_title TEXT SECONDS
-wait_title() {
-  for _ in $(seq 1 $(($2 * 10))); do
-    [ "$(title)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 
 # write_settings UNTIL_STOPPED COUNT MS [extra lines...]: "Coordinates:" at the target point.
 write_settings() {
