@@ -6,12 +6,15 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include "platform/Files.h"
 
@@ -231,14 +234,29 @@ std::filesystem::path ToPath(const std::string& utf8) {
 // the folder (the file itself is replaced, so a lock on it would stay with the old one)
 // makes each key's read and replacement one step. The Windows edition writes through the
 // system's own profile functions instead.
+// A copy that is stopped or hung in the middle of a write keeps the lock. The others wait
+// for it a while and then go ahead without it, rather than hanging at exit; after one such
+// timeout they only try the lock until it is free again, so that a whole save of many keys
+// is not held up once per key.
 class FolderLock {
  public:
   explicit FolderLock([[maybe_unused]] const std::filesystem::path& folder) {
 #ifndef _WIN32
     fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ >= 0) {
-      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    if (fd_ < 0) return;
+    const auto deadline =
+        std::chrono::steady_clock::now() + (timedOut_.load() ? std::chrono::milliseconds(0) : kWait);
+    for (;;) {
+      if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        timedOut_ = false;
+        return;
       }
+      if (errno != EWOULDBLOCK && errno != EINTR) return;  // no locks on this file system
+      if (std::chrono::steady_clock::now() >= deadline) {
+        timedOut_ = true;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 #endif
   }
@@ -251,6 +269,8 @@ class FolderLock {
   FolderLock& operator=(const FolderLock&) = delete;
 
  private:
+  static constexpr std::chrono::milliseconds kWait{5000};
+  static inline std::atomic<bool> timedOut_{false};
   [[maybe_unused]] int fd_ = -1;
 };
 

@@ -235,14 +235,18 @@ namespace {
 // process doing the same: two copies of the program saving at once (both closing at logoff)
 // can lose each other's keys or leave sections mixed up. Every read and write of a profile
 // file therefore holds a mutex shared by all copies in the session. A copy that holds it for
-// long (hung) only delays the others: after the wait they go ahead as before.
+// long (hung) only delays the others: after the wait they go ahead as before. Start-up reads
+// dozens of keys, so once a wait has timed out the later ones only try the mutex until it is
+// free again; otherwise a hung copy would hold a new one's window back for minutes.
 class ProfileLock {
  public:
   ProfileLock() {
     static HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\QEL Auto Clicker profile files");
+    static bool timedOut = false;  // only the UI thread reads and writes profiles
     if (mutex) {
-      const DWORD r = WaitForSingleObject(mutex, 5000);
+      const DWORD r = WaitForSingleObject(mutex, timedOut ? 0 : 5000);
       if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) held_ = mutex;
+      timedOut = held_ == nullptr;
     }
   }
   ~ProfileLock() {

@@ -18,7 +18,9 @@
 #  6. Ctrl+Shift+S held by another client: the program starts without a message, its
 #     Start button and the stop hotkey work, the held combination does not start it;
 #  7. a second copy: both start; the start hotkey runs the first copy only; the second
-#     copy's Start button works; closed together, they leave a well-formed settings file.
+#     copy's Start button works; closed together, they leave a well-formed settings file;
+#  8. a copy stopped in the middle of a save, holding the data folder's lock: the program
+#     still starts and, closed, writes its settings after a short wait instead of hanging.
 #
 #   tests/e2e/linux_faults.sh [qel-autoclicker [xtarget]]
 # Defaults: build/linux/src/linux/qel-autoclicker, build/linux/tests/e2e/xtarget.
@@ -391,5 +393,28 @@ done
 [ "$(grep -vc '^\[\|^[A-Za-z]*=-\?[0-9]*$\|^keep=me$\|^$' <<<"$INI")" -eq 0 ] || { echo "$INI"; e2e_fail "two copies: foreign lines in the file"; }
 [ -z "$(find "$APPDATA" -name '*tmp*')" ] || e2e_fail "two copies: a temp file was left"
 e2e_log "7. two copies: the hotkey ran the first only, the second's Start worked, the file is well-formed"
+
+# ================= 8. a stopped copy holding the data folder's lock
+use_data "$TMP/locked"
+crlf "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=20" >"$SETTINGS"
+# The holder keeps the lock on an open descriptor of the folder, as a copy stopped inside
+# a save does; ending it drops the lock and leaves nothing behind.
+(
+  exec 9<"$(dirname "$SETTINGS")"
+  flock 9
+  exec sleep 600
+) &
+HOLDER=$!
+e2e_track $HOLDER
+sleep 0.3
+start_app locked
+T0=$(date +%s%N)
+close_app
+must_end "held lock"
+END_MS=$((($(date +%s%N) - T0) / 1000000))
+kill "$HOLDER" 2>/dev/null
+wait "$HOLDER" 2>/dev/null
+[ "$(tr -d '\r' <"$SETTINGS" | grep -c '=')" -eq 24 ] || e2e_fail "held lock: the settings were not written at exit"
+e2e_log "8. a stopped copy holding the folder's lock: the program saved its 24 keys and ended after $END_MS ms"
 
 echo "PASS linux_faults"

@@ -17,23 +17,34 @@ scripts+=("tests/http/run_windows.sh $win"
           "bench/smoke.sh $lin"
           "bench/soak.sh --clicks 20000 --passes 50")
 
+# A script that fails is run once more from scratch: Wine and Xvfb now and then lose a
+# window or an event on a loaded machine (once in many runs). Its first output stays in the
+# log above the second run, and the summary names every script that needed a second run,
+# so a flake is seen and followed up rather than hidden; two failures in a row fail CI.
 passed=0
 failed=0
 failures=()
+retried=()
 for s in "${scripts[@]}"; do
-  echo "---- $s"
-  start=$(date +%s)
-  # shellcheck disable=SC2086  # the entries carry their arguments
-  if timeout 900 bash $s; then
-    passed=$((passed + 1))
-    echo "---- PASS $s ($(( $(date +%s) - start )) s)"
-  else
-    failed=$((failed + 1))
-    failures+=("$s")
+  for attempt in 1 2; do
+    if [ "$attempt" -eq 1 ]; then echo "---- $s"; else echo "---- $s (second run)"; fi
+    start=$(date +%s)
+    # shellcheck disable=SC2086  # the entries carry their arguments
+    if timeout 900 bash $s; then
+      passed=$((passed + 1))
+      echo "---- PASS $s ($(( $(date +%s) - start )) s)"
+      [ "$attempt" -eq 2 ] && retried+=("$s")
+      break
+    fi
     echo "---- FAIL $s ($(( $(date +%s) - start )) s)"
-  fi
+    if [ "$attempt" -eq 2 ]; then
+      failed=$((failed + 1))
+      failures+=("$s")
+    fi
+  done
 done
 
+for f in "${retried[@]}"; do echo "passed only on its second run: $f"; done
 for f in "${failures[@]}"; do echo "failed: $f"; done
-echo "e2e: $passed passed, $failed failed"
+echo "e2e: $passed passed (${#retried[@]} on a second run), $failed failed"
 [ "$failed" -eq 0 ]

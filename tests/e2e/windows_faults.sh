@@ -10,7 +10,9 @@
 #  4. Ctrl+Shift+S held by another program: the program starts without a message, its
 #     Start button and the stop hotkey work, the held combination reaches the holder only;
 #  5. a second copy: both start; the start hotkey runs the first copy only; the second
-#     copy's Start button works; closed together, they leave a well-formed settings file.
+#     copy's Start button works; closed together, they leave a well-formed settings file;
+#  6. a copy hung while it holds the settings file's lock: a new copy still comes up within
+#     seconds with the file's values, and writes its settings at exit.
 # (A full disk and a lost X server are Linux cases: tests/e2e/linux_faults.sh.)
 #
 #   tests/e2e/windows_faults.sh [build dir]    (default: build/windows)
@@ -33,6 +35,8 @@ T_START=$(date +%s)
 
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
   -o "$WIN_WORK/hold_hotkey.exe" "$WIN_ROOT/tests/e2e/win/hold_hotkey.cpp"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
+  -o "$WIN_WORK/hold_profile_lock.exe" "$WIN_ROOT/tests/e2e/win/hold_profile_lock.cpp"
 
 win_start_display
 win_start_wine
@@ -270,5 +274,37 @@ for s in Target Interval Repeat Click UI Delay HotkeyStart HotkeyStop HotkeyStar
 done
 [ "$(grep -c '^[A-Za-z]*=-\?[0-9]*$' <<<"$SETTINGS")" -eq 24 ] || { echo "$SETTINGS"; win_fail "two copies: not 24 numeric keys"; }
 echo "5. two copies: the hotkey ran the first only, the second's Start worked, the file is well-formed"
+
+# ================= 6. a hung copy holding the settings file's lock
+fresh_data "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=20" "[Repeat]" "untilStopped=1" \
+  "[HotkeyStart]" "vk=112" "mod=0"
+HOLD_LOG=$WIN_WORK/lock.log
+(cd "$WIN_WORK" && exec wine hold_profile_lock.exe "$(win_path "$HOLD_LOG")" >/dev/null 2>&1) &
+HOLDER_PID=$!
+for _ in $(seq 1 100); do [ -s "$HOLD_LOG" ] && break; sleep 0.1; done
+[ "$(head -n1 "$HOLD_LOG" 2>/dev/null | tr -d "\r")" = ready ] || win_fail "the holder could not take the lock: \"$(cat "$HOLD_LOG" 2>/dev/null)\""
+T0=$(date +%s%N)
+win_start_app >/dev/null
+# The window exists, named, before the settings are read; it is shown after them.
+for _ in $(seq 1 600); do
+  xdotool search --onlyvisible --name "^${WIN_TITLE}\$" 2>/dev/null | grep -qx "$WIN" && break
+  sleep 0.1
+done
+UP_MS=$((($(date +%s%N) - T0) / 1000000))
+[ "$UP_MS" -le 15000 ] || win_fail "held lock: the window was shown after $UP_MS ms"
+focus_target
+BASE=$(clicks)
+xdotool key F1
+wait_title "$WIN_RUNNING" 5 || win_fail "held lock: the file's start hotkey F1 did not start a run"
+xdotool key --clearmodifiers ctrl+shift+x
+wait_title "$WIN_TITLE" 5 || win_fail "held lock: the stop hotkey did not stop the run"
+[ "$(clicks)" -gt "$BASE" ] || win_fail "held lock: the run made no clicks"
+win_close_app
+win_wait_app_end 20 || win_fail "held lock: the program did not end"
+[ "$(tr -d '\r' <"$INI" | grep -c '=')" -eq 24 ] || win_fail "held lock: the settings were not written at exit"
+kill "$HOLDER_PID" 2>/dev/null || true
+wait "$HOLDER_PID" 2>/dev/null || true
+HOLDER_PID=""
+echo "6. a hung copy holding the lock: the window after $UP_MS ms with the file's values, settings written at exit"
 
 echo "PASS windows_faults ($(($(date +%s) - T_START)) s)"

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -180,6 +186,34 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKey) {
   for (const auto& e : fs::directory_iterator(dir.path))
     EXPECT_EQ(e.path().filename().string(), "settings.ini");
 }
+
+#ifndef _WIN32
+// A copy stopped in the middle of a write keeps the folder's lock: another copy's save waits
+// a while once, then goes ahead with every key instead of hanging or waiting per key.
+TEST(ProfileFile, LockHeldByAStoppedCopyOnlyDelaysTheFirstWrite) {
+  TempDir dir;
+  const std::string file = dir.File("settings.ini");
+  Put(file, "[s]\r\n");
+  const int holder = ::open(dir.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  settings::PortableProfileStore store;
+  using Clock = std::chrono::steady_clock;
+  auto t0 = Clock::now();
+  EXPECT_TRUE(store.WriteString(file, "s", "first", "1"));
+  const auto firstWait = Clock::now() - t0;
+  EXPECT_GE(firstWait, std::chrono::seconds(4));
+  EXPECT_LT(firstWait, std::chrono::seconds(10));
+  t0 = Clock::now();
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(store.WriteString(file, "s", "k" + std::to_string(i), "v"));
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
+  ::close(holder);
+  EXPECT_TRUE(store.WriteString(file, "s", "after", "2"));
+  EXPECT_EQ(store.ReadString(file, "s", "first", ""), "1");
+  EXPECT_EQ(store.ReadString(file, "s", "k19", ""), "v");
+  EXPECT_EQ(store.ReadString(file, "s", "after", ""), "2");
+}
+#endif
 
 TEST(ProfileFile, ReplacementKeepsTheFilesRights) {
   TempDir dir;

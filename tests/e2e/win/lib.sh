@@ -35,6 +35,20 @@ win_fail() {
   exit 1
 }
 
+# What the display and Wine show when a window fails to appear: the named top-level
+# windows, the Wine processes and the program's own output.
+win_diagnose() {
+  echo "windows on $DISPLAY:"
+  local id
+  for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+    echo "  $id \"$(xdotool getwindowname "$id" 2>/dev/null)\""
+  done
+  echo "wine processes:"
+  ps -eo pid,stat,etime,args | grep -i '[w]ine\|[.]exe' | sed 's/^/  /'
+  echo "program output:"
+  tail -20 "$WIN_WORK/app.log" 2>/dev/null | sed 's/^/  /'
+}
+
 # A Unix path as Wine's Z: drive sees it.
 win_path() { echo "Z:${1//\//\\}"; }
 
@@ -122,7 +136,10 @@ win_start_app() {
   WIN_APP_PID=$!
   local t0
   t0=$(date +%s)
-  WIN=$(win_find_window "$WIN_TITLE" 60) || win_fail "main window did not appear"
+  WIN=$(win_find_window "$WIN_TITLE" 60) || {
+    win_diagnose
+    win_fail "main window did not appear"
+  }
   echo "main window after $(($(date +%s) - t0)) s"
   sleep 1
   win_geometry "$WIN"
