@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QEventLoop>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,6 +37,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cmath>
+#include <functional>
 
 namespace qtui {
 
@@ -86,6 +88,23 @@ class WidgetPeer : public PeerInterface, public WidgetHolder {
  private:
   QPointer<W> w_;
 };
+
+// A caption wider than its place (a long translation in a place laid out for English) is
+// shown in a smaller font rather than cut off, down to three quarters of the widget's own
+// size. `needed` gives the width the caption takes in a font.
+void FitCaption(QWidget* w, int available, const std::function<int(const QFont&)>& needed) {
+  static const char* const kFullSize = "qelFullPointSize";
+  QFont f = w->font();
+  if (!w->property(kFullSize).isValid()) w->setProperty(kFullSize, f.pointSizeF());
+  const qreal full = w->property(kFullSize).toReal();
+  if (full <= 0) return;  // a font sized in pixels: left as it is
+  f.setPointSizeF(full);
+  for (qreal size = full; needed(f) > available && size - 0.25 >= full * 0.75;) {
+    size -= 0.25;
+    f.setPointSizeF(size);
+  }
+  if (f != w->font()) w->setFont(f);
+}
 
 template <typename W>
 W* Placed(W* w, ui::Rect place) {
@@ -326,6 +345,20 @@ class ButtonPeer : public WidgetPeer<QPushButton, ui::ButtonPeer> {
     icon.addPixmap(Picture(name + "_gray"), QIcon::Disabled);
     w()->setIcon(icon);
     w()->setIconSize(QSize(16, 16));
+    Fit();
+  }
+  void setCaption(const std::string& text) override {
+    WidgetPeer::setCaption(text);
+    Fit();
+  }
+
+ private:
+  void Fit() {
+    // The text may come close to the frame: the places are tight for English already.
+    QPushButton* b = w();
+    const int image = b->icon().isNull() ? 0 : b->iconSize().width() + 4;
+    FitCaption(b, b->width() - 6 - image,
+               [b](const QFont& f) { return QFontMetrics(f).horizontalAdvance(b->text()); });
   }
 };
 
@@ -340,6 +373,15 @@ class WholeAreaButton : public B {
   bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
 };
 
+// The caption of a check box or radio button fits the place beside its mark.
+void FitCheckCaption(QAbstractButton* b) {
+  const QString text = b->text();
+  const int textWidth = QFontMetrics(b->font()).horizontalAdvance(text);
+  const int markAndSpacing = b->sizeHint().width() - textWidth;
+  FitCaption(b, b->width() - markAndSpacing,
+             [&text](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); });
+}
+
 class CheckBoxPeer : public WidgetPeer<QCheckBox, ui::CheckPeer> {
  public:
   CheckBoxPeer(ui::CheckBox& owner, QWidget* parent, ui::Rect place)
@@ -349,6 +391,10 @@ class CheckBoxPeer : public WidgetPeer<QCheckBox, ui::CheckPeer> {
   void setChecked(bool on) override {
     QSignalBlocker block(w());
     w()->setChecked(on);
+  }
+  void setCaption(const std::string& text) override {
+    WidgetPeer::setCaption(text);
+    FitCheckCaption(w());
   }
 };
 
@@ -367,6 +413,10 @@ class RadioPeer : public WidgetPeer<QRadioButton, ui::CheckPeer> {
   void setChecked(bool on) override {
     QSignalBlocker block(w());
     w()->setChecked(on);
+  }
+  void setCaption(const std::string& text) override {
+    WidgetPeer::setCaption(text);
+    FitCheckCaption(w());
   }
 };
 
@@ -555,6 +605,18 @@ class LabelPeer : public WidgetPeer<ClickLabel, ui::LabelPeer> {
 
  private:
   void Fit() {
+    QLabel* l = w();
+    if (!l->wordWrap() && l->parentWidget()) {
+      // A one-line caption may take the room up to its parent's edge (a group's frame,
+      // the window's edge), or its own width where that is fixed.
+      const int margin = 6;
+      const int room = !autoSize_                    ? place_.width
+                       : alignRight_ && place_.width > 0 ? place_.left + place_.width - margin
+                                                     : l->parentWidget()->width() - margin - place_.left;
+      const QString text = l->text();
+      const int extra = l->sizeHint().width() - QFontMetrics(l->font()).horizontalAdvance(text);
+      FitCaption(l, room - extra, [&text](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); });
+    }
     if (!autoSize_) return;
     const QSize hint = w()->sizeHint();
     const int width = hint.width();

@@ -606,6 +606,7 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
   }
   ~LabelPeerImpl() override {
     if (underlined_) DeleteObject(underlined_);
+    if (fitted_) DeleteObject(fitted_);
   }
   void setCaption(const std::string& text) override {
     caption_ = Widen(text);
@@ -677,11 +678,13 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
     f |= wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
     return f;
   }
+  // The window's font, or a smaller one where a one-line caption would run out of its parent.
+  HFONT TextFont() { return fitted_ ? fitted_ : Top().Font(); }
   HFONT PaintFont() {
-    if (!underline_) return Top().Font();
+    if (!underline_) return TextFont();
     if (!underlined_) {
       LOGFONTW lf{};
-      GetObjectW(Top().Font(), sizeof lf, &lf);
+      GetObjectW(TextFont(), sizeof lf, &lf);
       lf.lfUnderline = TRUE;
       underlined_ = CreateFontIndirectW(&lf);
     }
@@ -691,7 +694,10 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
   ui::Rect Measured() {
     ui::Rect r = PhysicalPlace();
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Top().Font());
+    if (fitted_) DeleteObject(fitted_);
+    fitted_ = nullptr;
+    if (!wordWrap_) fitted_ = FitFont(dc, Top().Font(), caption_, Room(r));
+    HGDIOBJ old = SelectObject(dc, TextFont());
     RECT calc{0, 0, r.width > 0 ? r.width : 0, 0};
     const std::wstring text = caption_.empty() ? std::wstring(L" ") : caption_;
     UINT flags = DT_CALCRECT | DT_NOPREFIX | (wordWrap_ && r.width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
@@ -709,6 +715,14 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
     }
     if (place_.height == 0) r.height = calc.bottom - calc.top;
     return r;
+  }
+  // How wide a one-line caption may grow from its place before it leaves its parent's
+  // client area (a group's frame, the window's edge).
+  int Room(const ui::Rect& r) const {
+    RECT pc{};
+    if (!Parent() || !GetClientRect(Parent()->Handle(), &pc)) return 0;
+    const int margin = MulDiv(6, static_cast<int>(Dpi()), 96);
+    return alignRight_ && place_.width > 0 ? r.left + r.width - margin : pc.right - margin - r.left;
   }
   void Paint() {
     PAINTSTRUCT ps;
@@ -737,6 +751,7 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
   bool wordWrap_ = false;
   bool tracking_ = false;
   HFONT underlined_ = nullptr;
+  HFONT fitted_ = nullptr;
 };
 
 // ---- progress bar: classic drawing, which honours the style's colours ----

@@ -161,7 +161,44 @@ void FrameRounded(HDC dc, const RECT& r, COLORREF fill, COLORREF border, int rad
   DeleteObject(brush);
 }
 
+int TextWidth(HDC dc, HFONT font, const std::wstring& text) {
+  GdiSelect f(dc, font);
+  RECT m{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &m, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  return m.right - m.left;
+}
+
+// Deletes the fitted font once the drawing is done.
+struct FontHolder {
+  HFONT font;
+  explicit FontHolder(HFONT f) : font(f) {}
+  ~FontHolder() {
+    if (font) DeleteObject(font);
+  }
+  FontHolder(const FontHolder&) = delete;
+  FontHolder& operator=(const FontHolder&) = delete;
+};
+
 }  // namespace
+
+HFONT FitFont(HDC dc, HFONT font, const std::wstring& text, int width) {
+  if (text.empty() || width <= 0 || TextWidth(dc, font, text) <= width) return nullptr;
+  LOGFONTW lf{};
+  if (!GetObjectW(font, sizeof lf, &lf) || lf.lfHeight == 0) return nullptr;
+  const LONG full = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+  const LONG smallest = std::max<LONG>(1, full * 3 / 4);
+  HFONT best = nullptr;
+  for (LONG h = full - 1; h >= smallest; --h) {
+    lf.lfHeight = lf.lfHeight < 0 ? -h : h;
+    lf.lfWidth = 0;
+    HFONT f = CreateFontIndirectW(&lf);
+    if (!f) break;
+    if (best) DeleteObject(best);
+    best = f;
+    if (TextWidth(dc, f, text) <= width) break;
+  }
+  return best;
+}
 
 void Style::DrawButton(HDC dc, const RECT& r, const std::wstring& label, HFONT font,
                        bool enabled, bool pressed, bool hot, bool focused, Pictures* pictures,
@@ -172,7 +209,15 @@ void Style::DrawButton(HDC dc, const RECT& r, const std::wstring& label, HFONT f
   FillRect(dc, &r, Brush(window));
   FrameRounded(dc, r, face, border, s4 + 2);
 
-  GdiSelect f(dc, font);
+  int imageSize = 0, gap = 0;
+  if (!image.empty() && pictures) {
+    imageSize = std::min<int>(MulDiv(16, static_cast<int>(dpi), 96), r.bottom - r.top - 4);
+    gap = label.empty() ? 0 : MulDiv(6, static_cast<int>(dpi), 96);
+  }
+  // The text may come close to the frame: the places are tight for English already.
+  const int inner = r.right - r.left - 2 * MulDiv(3, static_cast<int>(dpi), 96);
+  const FontHolder fitted(FitFont(dc, font, label, inner - imageSize - gap));
+  GdiSelect f(dc, fitted.font ? fitted.font : font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, !enabled ? disabledText : pressed ? selectionText : text);
   RECT measure{0, 0, 0, 0};
@@ -180,11 +225,6 @@ void Style::DrawButton(HDC dc, const RECT& r, const std::wstring& label, HFONT f
             DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   const int textW = measure.right - measure.left;
   const int textH = measure.bottom - measure.top;
-  int imageSize = 0, gap = 0;
-  if (!image.empty() && pictures) {
-    imageSize = std::min<int>(MulDiv(16, static_cast<int>(dpi), 96), r.bottom - r.top - 4);
-    gap = textW > 0 ? MulDiv(6, static_cast<int>(dpi), 96) : 0;
-  }
   const int total = imageSize + gap + textW;
   int x = r.left + (r.right - r.left - total) / 2 + (pressed ? 1 : 0);
   const int cy = (r.top + r.bottom) / 2 + (pressed ? 1 : 0);
@@ -247,11 +287,12 @@ void Style::DrawCheck(HDC dc, const RECT& r, const std::wstring& label, HFONT fo
       DeleteObject(tick);
     }
   }
-  GdiSelect f(dc, font);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, enabled ? text : disabledText);
   RECT tr = r;
   tr.left = br.right + MulDiv(5, d, 96);
+  const FontHolder fitted(FitFont(dc, font, label, tr.right - tr.left - 1));
+  GdiSelect f(dc, fitted.font ? fitted.font : font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, enabled ? text : disabledText);
   RECT measure = tr;
   DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &measure,
             DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);

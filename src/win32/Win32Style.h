@@ -52,4 +52,10 @@ class Style {
   bool applied_ = false;
 };
 
+// A caption wider than its place (a long translation in a place laid out for English) is
+// drawn smaller rather than cut off: a copy of `font` in which `text` fits `width` pixels,
+// no smaller than three quarters of the font, or nullptr when the text fits as it is or the
+// font has no height of its own. The caller deletes the font it gets.
+HFONT FitFont(HDC dc, HFONT font, const std::wstring& text, int width);
+
 }  // namespace win32ui

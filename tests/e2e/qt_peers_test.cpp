@@ -8,8 +8,10 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
@@ -149,6 +151,40 @@ TEST_F(QtPeers, AutoSizedRightAlignedLabelKeepsItsRightEdge) {
   ui::Label plain(group, {10, 40, 0, 0}, "Hours");
   EXPECT_EQ(WidgetOf(plain)->geometry().topLeft(), QPoint(10, 40));
   EXPECT_GT(WidgetOf(plain)->width(), 0);
+}
+
+// A caption too long for its place (a long translation) is drawn smaller, down to three
+// quarters of the normal size and no further; a caption that fits gets the normal size back.
+TEST_F(QtPeers, LongCaptionsShrinkToFitTheirPlace) {
+  const qreal normal = WidgetOf(group)->font().pointSizeF();
+  ASSERT_GT(normal, 0);
+  auto size = [](const ui::Control& c) { return WidgetOf(c)->font().pointSizeF(); };
+  auto advance = [](const ui::Control& c, const QString& text) {
+    return QFontMetrics(WidgetOf(c)->font()).horizontalAdvance(text);
+  };
+
+  ui::Button button(group, {10, 20, 62, 25}, "Create");
+  EXPECT_EQ(size(button), normal);
+  button.SetCaption("Umbenennen");
+  EXPECT_LT(size(button), normal);
+  EXPECT_GE(size(button), normal * 0.75);
+  EXPECT_TRUE(advance(button, "Umbenennen") <= 62 - 6 || size(button) == normal * 0.75);
+  button.SetCaption("Far too long a caption for so small a button");
+  EXPECT_EQ(size(button), normal * 0.75);
+  button.SetCaption("OK");
+  EXPECT_EQ(size(button), normal);
+
+  ui::CheckBox box(group, {10, 60, 150, 17}, "Beim Start in den Infobereich minimieren");
+  EXPECT_LT(size(box), normal);
+  ui::CheckBox shortBox(group, {10, 80, 150, 17}, "Topmost");
+  EXPECT_EQ(size(shortBox), normal);
+
+  // An auto-sized label grows to its text until its parent's edge, then shrinks.
+  ui::Label label(group, {230, 120, 0, 0}, "Stunden");
+  EXPECT_EQ(size(label), normal);
+  label.SetCaption("Millisekunden");
+  EXPECT_LT(size(label), normal);
+  EXPECT_TRUE(WidgetOf(label)->geometry().right() < 300 || size(label) == normal * 0.75);
 }
 
 TEST_F(QtPeers, WindowBoundsRoundTripInPhysicalPixels) {

@@ -3,7 +3,8 @@
 # moves and clicks through SendInput, the low-level mouse hook, hotkeys (once when held,
 # also inside a message box's loop, a taken combination refused), key names, the registry,
 # profile files, environment, clock and shell (tests/e2e/winsvc/services_probe.cpp), then
-# the profile-file agreement with the portable INI rules (tests/e2e/winsvc/ini_agreement.cpp).
+# the profile-file agreement with the portable INI rules (tests/e2e/winsvc/ini_agreement.cpp),
+# and the fitting of long captions (tests/e2e/winsvc/fit_font.cpp).
 #
 # The probe asks for outside input by printing "STEP <id> <xdotool arguments>"; this script
 # runs xdotool and answers with <id>.done in the handshake folder.
@@ -55,6 +56,9 @@ build_tool() {  # build_tool NAME: tests/e2e/winsvc/NAME.cpp with the services a
 }
 build_tool services_probe || e2e_fail "building services_probe.exe"
 build_tool ini_agreement || e2e_fail "building ini_agreement.exe"
+$CXX -std=c++20 -O2 ${QEL_WIN_CXXFLAGS:-} -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/fit_font.cpp" \
+  "$ROOT/src/win32/Win32Style.cpp" "$ROOT/src/win32/Win32Pictures.cpp" \
+  -static -luser32 -lgdi32 -lgdiplus -lshlwapi -lole32 -o "$WORK/fit_font.exe" || e2e_fail "building fit_font.exe"
 e2e_log "built the probes in $(( $(date +%s) - t0 )) s"
 
 # --- display and prefix ------------------------------------------------------------------------
@@ -115,5 +119,8 @@ wine "$WORK/ini_agreement.exe" "$(winpath "$cases")" "$(winpath "$WORK/ini")" 2>
 rc=${PIPESTATUS[0]}
 e2e_log "ini agreement: exit $rc after $(( $(date +%s) - t0 )) s"
 [ "$rc" -eq 0 ] || e2e_fail "GetPrivateProfileStringW disagrees with the INI case table (exit $rc)"
+
+wine "$WORK/fit_font.exe" 2>&1 | tr -d '\r'
+[ "${PIPESTATUS[0]}" -eq 0 ] || e2e_fail "fitting a long caption (fit_font.exe)"
 
 e2e_log "PASS windows services"
