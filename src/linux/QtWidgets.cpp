@@ -26,6 +26,8 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyledItemDelegate>
 #include <QSystemTrayIcon>
 #include <QSocketNotifier>
@@ -104,6 +106,22 @@ void FitCaption(QWidget* w, int available, const std::function<int(const QFont&)
     f.setPointSizeF(size);
   }
   if (f != w->font()) w->setFont(f);
+}
+
+// Where a caption that starts at `place` (in the parent) must end: before the nearest shown
+// sibling to its right on the same row (the design lays some fields over the end of a check
+// box's place), or before the parent's edge.
+int CaptionLimit(const QWidget* self, const QRect& place, int margin) {
+  const QWidget* parent = self->parentWidget();
+  int limit = parent->width() - margin;
+  for (const QObject* o : parent->children()) {
+    const auto* sibling = qobject_cast<const QWidget*>(o);
+    if (!sibling || sibling == self || !sibling->isVisibleTo(parent)) continue;
+    const QRect g = sibling->geometry();
+    if (g.left() > place.left() && g.top() <= place.bottom() && g.bottom() >= place.top())
+      limit = std::min(limit, g.left() - margin);
+  }
+  return limit;
 }
 
 template <typename W>
@@ -374,11 +392,17 @@ class WholeAreaButton : public B {
 };
 
 // The caption of a check box or radio button fits the place beside its mark.
-void FitCheckCaption(QAbstractButton* b) {
+void FitCheckCaption(QAbstractButton* b, bool radio) {
   const QString text = b->text();
-  const int textWidth = QFontMetrics(b->font()).horizontalAdvance(text);
-  const int markAndSpacing = b->sizeHint().width() - textWidth;
-  FitCaption(b, b->width() - markAndSpacing,
+  QStyleOptionButton option;
+  option.initFrom(b);
+  const int textLeft =
+      b->style()
+          ->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, b)
+          .left();
+  // A field's own frame is drawn inside its place: the text may run up to the place.
+  const int right = std::min(b->width(), CaptionLimit(b, b->geometry(), 0) - b->x());
+  FitCaption(b, right - textLeft,
              [&text](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); });
 }
 
@@ -394,7 +418,7 @@ class CheckBoxPeer : public WidgetPeer<QCheckBox, ui::CheckPeer> {
   }
   void setCaption(const std::string& text) override {
     WidgetPeer::setCaption(text);
-    FitCheckCaption(w());
+    FitCheckCaption(w(), false);
   }
 };
 
@@ -416,7 +440,7 @@ class RadioPeer : public WidgetPeer<QRadioButton, ui::CheckPeer> {
   }
   void setCaption(const std::string& text) override {
     WidgetPeer::setCaption(text);
-    FitCheckCaption(w());
+    FitCheckCaption(w(), true);
   }
 };
 
@@ -610,9 +634,11 @@ class LabelPeer : public WidgetPeer<ClickLabel, ui::LabelPeer> {
       // A one-line caption may take the room up to its parent's edge (a group's frame,
       // the window's edge), or its own width where that is fixed.
       const int margin = 6;
+      const QRect row(place_.left, place_.top, std::max(place_.width, 1),
+                      place_.height > 0 ? place_.height : l->sizeHint().height());
       const int room = !autoSize_                    ? place_.width
                        : alignRight_ && place_.width > 0 ? place_.left + place_.width - margin
-                                                     : l->parentWidget()->width() - margin - place_.left;
+                                                     : CaptionLimit(l, row, margin) - place_.left;
       const QString text = l->text();
       const int extra = l->sizeHint().width() - QFontMetrics(l->font()).horizontalAdvance(text);
       FitCaption(l, room - extra, [&text](const QFont& f) { return QFontMetrics(f).horizontalAdvance(text); });

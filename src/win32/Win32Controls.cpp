@@ -28,6 +28,26 @@ std::wstring WindowText(HWND w) {
   return s;
 }
 
+// Where a caption that starts at `place` (physical pixels, in the parent) must end: before
+// the nearest shown sibling to its right on the same row (the design lays some fields over
+// the end of a check box's place), or before the parent's edge. Siblings are the parent's
+// other windows; `self` (which may not exist yet) is not one of them.
+int CaptionLimit(HwndPeer* parent, HWND self, const ui::Rect& place, int margin) {
+  RECT pc{};
+  if (!parent || !parent->Handle() || !GetClientRect(parent->Handle(), &pc)) return place.left + place.width;
+  int limit = pc.right - margin;
+  for (HwndPeer* sibling : parent->Children()) {
+    HWND h = sibling->Handle();
+    if (!h || h == self || !(GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE)) continue;
+    RECT rc{};
+    GetWindowRect(h, &rc);
+    MapWindowPoints(nullptr, parent->Handle(), reinterpret_cast<POINT*>(&rc), 2);
+    if (rc.left > place.left && rc.top < place.top + place.height && rc.bottom > place.top)
+      limit = std::min<int>(limit, rc.left - margin);
+  }
+  return limit;
+}
+
 // A memory DC for an owner-drawn item, copied to the target when it goes.
 class ItemBuffer {
  public:
@@ -139,6 +159,9 @@ class CheckPeerImpl : public ui::CheckPeer, public HwndPeer, private HoverTracki
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     r.width = std::min(r.width, Scale(13) + Scale(5) + static_cast<int>(extent.cx) + Scale(4));
+    // A long translation would reach under that field and paint over it: the control ends
+    // where the field begins, and its caption is drawn smaller to fit.
+    r.width = std::max(std::min(r.width, CaptionLimit(Parent(), hwnd_, r, 0) - r.left), Scale(13));
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Top().Font()), FALSE);
     InvalidateRect(hwnd_, nullptr, FALSE);
@@ -163,9 +186,14 @@ class CheckPeerImpl : public ui::CheckPeer, public HwndPeer, private HoverTracki
   void OnDrawItem(const DRAWITEMSTRUCT& item) override {
     ItemBuffer b(item.hDC, item.rcItem);
     const bool enabled = !(item.itemState & ODS_DISABLED);
+    RECT mine{};
+    GetWindowRect(hwnd_, &mine);
+    MapWindowPoints(nullptr, Parent()->Handle(), reinterpret_cast<POINT*>(&mine), 2);
+    const ui::Rect place{mine.left, mine.top, mine.right - mine.left, mine.bottom - mine.top};
+    const int textRight = CaptionLimit(Parent(), hwnd_, place, Scale(2)) - mine.left;
     factory_.Look().DrawCheck(b.Dc(), b.Local(), caption_, Top().Font(), enabled, checked_,
                               radio_ != nullptr, (item.itemState & ODS_FOCUS) != 0, hot_ && enabled,
-                              Background(), Dpi());
+                              Background(), Dpi(), textRight);
   }
 
  private:
@@ -716,13 +744,14 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
     if (place_.height == 0) r.height = calc.bottom - calc.top;
     return r;
   }
-  // How wide a one-line caption may grow from its place before it leaves its parent's
-  // client area (a group's frame, the window's edge).
-  int Room(const ui::Rect& r) const {
-    RECT pc{};
-    if (!Parent() || !GetClientRect(Parent()->Handle(), &pc)) return 0;
-    const int margin = MulDiv(6, static_cast<int>(Dpi()), 96);
-    return alignRight_ && place_.width > 0 ? r.left + r.width - margin : pc.right - margin - r.left;
+  // How wide a one-line caption may grow from its place before it runs into the next
+  // control on its row or leaves its parent's client area (a group's frame, the window's edge).
+  int Room(const ui::Rect& r) {
+    const int margin = Scale(6);
+    if (alignRight_ && place_.width > 0) return r.left + r.width - margin;
+    ui::Rect row = r;
+    if (row.height <= 0) row.height = Scale(14);  // an auto-sized label: about a line
+    return CaptionLimit(Parent(), hwnd_, row, margin) - r.left;
   }
   void Paint() {
     PAINTSTRUCT ps;

@@ -246,7 +246,7 @@ void Style::DrawButton(HDC dc, const RECT& r, const std::wstring& label, HFONT f
 
 void Style::DrawCheck(HDC dc, const RECT& r, const std::wstring& label, HFONT font, bool enabled,
                       bool checked, bool radio, bool focused, bool hot, COLORREF background,
-                      UINT dpi) const {
+                      UINT dpi, int textRight) const {
   const int d = static_cast<int>(dpi);
   FillRect(dc, &r, Brush(background));
   const int box = MulDiv(13, d, 96);
@@ -289,6 +289,7 @@ void Style::DrawCheck(HDC dc, const RECT& r, const std::wstring& label, HFONT fo
   }
   RECT tr = r;
   tr.left = br.right + MulDiv(5, d, 96);
+  tr.right = std::max(tr.left, std::min<LONG>(tr.right, textRight));
   const FontHolder fitted(FitFont(dc, font, label, tr.right - tr.left - 1));
   GdiSelect f(dc, fitted.font ? fitted.font : font);
   SetBkMode(dc, TRANSPARENT);

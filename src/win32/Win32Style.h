@@ -42,7 +42,7 @@ class Style {
                   const std::string& image, UINT dpi) const;
   void DrawCheck(HDC dc, const RECT& r, const std::wstring& text, HFONT font, bool enabled,
                  bool checked, bool radio, bool focused, bool hot, COLORREF background,
-                 UINT dpi) const;
+                 UINT dpi, int textRight) const;
   void DrawListItem(HDC dc, const RECT& r, const std::wstring& text, HFONT font, bool enabled,
                     bool selected, UINT dpi) const;
 
