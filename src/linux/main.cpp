@@ -49,6 +49,25 @@ void Fail(const std::string& text, bool canShowBox) {
   if (canShowBox) QMessageBox::critical(nullptr, app::kAppTitle, QString::fromStdString(text));
 }
 
+// Between the display check and Qt's own connection the X server may go away (or the
+// platform named in QT_QPA_PLATFORM may not load): Qt would then abort and leave a core
+// dump. While Qt starts, a fatal message ends the program the way a missing display does.
+QtMessageHandler g_qtMessages = nullptr;
+
+void StartupMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr, "%s: the window system could not be used (DISPLAY \"%s\"): %s\n", app::kAppTitle,
+                 display ? display : "", qPrintable(text.simplified()));
+    std::fflush(stderr);
+    std::_Exit(2);
+  }
+  if (g_qtMessages)
+    g_qtMessages(type, context, text);
+  else
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 void ApplyFont() {
   QFont font(QStringLiteral("Segoe UI"), 9);
   if (!QFontDatabase::hasFamily(QStringLiteral("Segoe UI"))) {
@@ -81,7 +100,9 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "xcb", 1);
 
   InstallTerminationSignals();
+  g_qtMessages = qInstallMessageHandler(StartupMessage);
   QApplication app(argc, argv);
+  qInstallMessageHandler(g_qtMessages);
   if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
     Fail("QEL Auto Clicker runs only in an X11 session; the window system here is \"" +
              QGuiApplication::platformName().toStdString() + "\".",
