@@ -166,6 +166,7 @@ class CheckPeerImpl : public ui::CheckPeer, public HwndPeer, private HoverTracki
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Top().Font()), FALSE);
     InvalidateRect(hwnd_, nullptr, FALSE);
   }
+  bool FollowsSiblings() const override { return true; }
   void setChecked(bool on) override {
     if (checked_ == on) return;
     checked_ = on;
@@ -656,6 +657,7 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
     Relayout();
     InvalidateRect(hwnd_, nullptr, FALSE);
   }
+  bool FollowsSiblings() const override { return !wordWrap_; }
   void Relayout() override {
     if (!hwnd_) return;
     if (underlined_) DeleteObject(underlined_);

@@ -176,6 +176,8 @@ void HwndPeer::Relayout() {
 void HwndPeer::RelayoutTree() {
   Relayout();
   for (HwndPeer* c : children_) c->RelayoutTree();
+  for (HwndPeer* c : children_)
+    if (c->FollowsSiblings()) c->Relayout();
 }
 
 void HwndPeer::PaintBackground(HDC dc, const RECT& r) const {

@@ -84,6 +84,9 @@ class HwndPeer : public virtual ui::ControlPeer {
   const std::vector<HwndPeer*>& Children() const { return children_; }
   // Relayout of this peer and everything below it.
   void RelayoutTree();
+  // Whether the place depends on where the siblings are (a caption that ends where the next
+  // control on its row begins): laid out again once the siblings have moved.
+  virtual bool FollowsSiblings() const { return false; }
 
   static LRESULT CALLBACK CustomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static HwndPeer* FromHandle(HWND window);
