@@ -16,17 +16,7 @@ namespace win32 {
 // 1 ms timer resolution) move in 15.6 ms steps, which recorded time stamps and playback
 // would inherit; the click timers use high-resolution waitable timers and so never raise
 // the resolution on current Windows.
-std::uint32_t SystemClock::GetTickCount() {
-  static const std::int64_t frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return f.QuadPart > 0 ? f.QuadPart : 1;
-  }();
-  LARGE_INTEGER counter{};
-  QueryPerformanceCounter(&counter);
-  const std::int64_t c = counter.QuadPart;
-  return static_cast<std::uint32_t>(c / frequency * 1000 + c % frequency * 1000 / frequency);
-}
+std::uint32_t SystemClock::GetTickCount() { return static_cast<std::uint32_t>(NowMicros() / 1000); }
 
 // Plain Sleep rounds up to the system timer's 15.6 ms steps unless the resolution is raised:
 // a hold of 80 ms would last up to 94 ms and every wait of a macro would stretch. A
