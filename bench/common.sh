@@ -42,17 +42,23 @@ bench_settings() {
   printf '%s\r\n' "$@" >"$dir/QEL Auto Clicker/settings.ini"
 }
 
+# bench_wait_window SECONDS: sets WIN to the program's main window once it exists; ends the
+# script, with the program's output, when it does not come in time.
+bench_wait_window() {
+  WIN=""
+  for _ in $(seq $(($1 * 10))); do
+    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && return 0
+    sleep 0.1
+  done
+  echo "program window not found"; cat "$BENCH_WORK/app.log"; exit 1
+}
+
 # bench_start_app DIR: starts the program with DIR as its data folder; sets APP_PID and WIN.
 bench_start_app() {
   APPDATA=$1 XDG_CONFIG_HOME=$1 "$BENCH_APP" >"$BENCH_WORK/app.log" 2>&1 &
   APP_PID=$!
   bench_track $APP_PID
-  WIN=""
-  for _ in $(seq 100); do
-    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && return 0
-    sleep 0.1
-  done
-  echo "program window not found"; cat "$BENCH_WORK/app.log"; exit 1
+  bench_wait_window 10
 }
 
 bench_stop_app() {

@@ -40,10 +40,5 @@ wine_start_app() {
     >"$BENCH_WORK/app.log" 2>&1) &
   APP_PID=$!
   bench_track $APP_PID
-  WIN=""
-  for _ in $(seq 600); do
-    WIN=$(xdotool search --name "^$BENCH_TITLE\$" 2>/dev/null | head -1) && [ -n "$WIN" ] && return 0
-    sleep 0.1
-  done
-  echo "program window not found"; exit 1
+  bench_wait_window 60
 }

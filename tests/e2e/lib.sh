@@ -111,11 +111,5 @@ e2e_window_origin() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'
 }
 
-# e2e_wait_title ID TEXT SECONDS: true once the window's caption is exactly TEXT.
-e2e_wait_title() {
-  for _ in $(seq 1 $(($3 * 10))); do
-    [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# e2e_wait_title ID TEXT SECONDS
+source "$(dirname "${BASH_SOURCE[0]}")/wait_title.sh"
