@@ -10,7 +10,8 @@ BENCH_BUILD=${BENCH_BUILD:-$(dirname "$BENCH_HERE")/build/linux}
 BENCH_APP=${BENCH_APP:-$BENCH_BUILD/src/linux/qel-autoclicker}
 BENCH_TOOLS=${BENCH_TOOLS:-$BENCH_BUILD/bench}
 BENCH_DISPLAY=${BENCH_DISPLAY:-:105}
-BENCH_TITLE="  QEL Auto Clicker 2.4"
+source "$(dirname "$BENCH_HERE")/tests/e2e/app_info.sh"
+BENCH_TITLE=$QEL_MAIN_TITLE
 BENCH_PIDS=()
 BENCH_WORK=$(mktemp -d /tmp/qel-bench.XXXXXX)
 export QEL_UPDATE_URL=http://127.0.0.1:9/

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "i18n/Translation.h"
 #include "platform/Http.h"
 #include "platform/System.h"

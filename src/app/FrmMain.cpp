@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "i18n/Translation.h"
 #include "ui/Guard.h"
 

@@ -1,4 +1,4 @@
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "app/FrmMain.h"
 #include "i18n/Translation.h"
 

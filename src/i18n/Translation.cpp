@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <stdexcept>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "platform/Files.h"
 
 namespace i18n {

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "linux/QtWidgets.h"
 
 namespace qtui {

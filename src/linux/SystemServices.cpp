@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "linux/RealtimePriority.h"
 #include "platform/Files.h"
 #include "platform/LocaleLanguage.h"
@@ -139,10 +139,10 @@ std::string DataFolderBase(platform::Environment& env) {
   return base;
 }
 
-LinuxRegistry::LinuxRegistry(platform::Environment& env)
+LinuxRegistry::LinuxRegistry(platform::Environment& env, platform::ProfileStore& store)
     : env_(env),
       registry_(
-          store_, [this] { return FileName(); },
+          store, [this] { return FileName(); },
           [this] {
             const std::string file = FileName();
             return platform::files::ForceDirectories(file.substr(0, file.rfind('/')));

@@ -7,7 +7,6 @@
 #include "platform/Clock.h"
 #include "platform/ProfileRegistry.h"
 #include "platform/System.h"
-#include "settings/ProfileFile.h"
 
 
 
@@ -39,7 +38,8 @@ std::string DataFolderBase(platform::Environment& env);
 // "Registry" values in "registry.ini" of the per-user data folder.
 class LinuxRegistry : public platform::Registry {
  public:
-  explicit LinuxRegistry(platform::Environment& env);
+  // The registry file takes turns with the settings file through the same store.
+  LinuxRegistry(platform::Environment& env, platform::ProfileStore& store);
   platform::RegReadResult ReadString(const std::string& keyPath, const std::string& name,
                                      std::string& value) override;
   bool WriteString(const std::string& keyPath, const std::string& name,
@@ -48,7 +48,6 @@ class LinuxRegistry : public platform::Registry {
 
  private:
   platform::Environment& env_;
-  settings::PortableProfileStore store_;
   platform::ProfileRegistry registry_;
 };
 

@@ -20,6 +20,7 @@
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
+#include "ui/Geometry.h"
 
 class QObject;
 class QSocketNotifier;

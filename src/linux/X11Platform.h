@@ -7,6 +7,7 @@
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
+#include "ui/Geometry.h"
 
 // The machine services of the X11 session: synthetic mouse input (XTest), cursor and
 // desktop geometry, global hotkeys and the global mouse hook. Everything it reports arrives

@@ -12,10 +12,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "app/Services.h"
 #include "app/Startup.h"
 #include "linux/CurlHttp.h"
+#include "linux/FolderLocks.h"
 #include "linux/QtDialogs.h"
 #include "linux/QtStyle.h"
 #include "linux/QtWidgets.h"
@@ -127,10 +128,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  settings::PortableProfileStore profile;
   LinuxClock clock;
+  linuxsys::FlockFolderLocks folderLocks;
+  settings::PortableProfileStore profile(folderLocks, clock);
   LinuxEnvironment env;
-  LinuxRegistry registry(env);
+  LinuxRegistry registry(env, profile);
   LinuxShell shell;
   qtui::QtWidgetFactory widgets;
   qtui::QtDialogs dialogs(widgets);
@@ -157,8 +159,18 @@ int main(int argc, char** argv) {
     });
   }
 
-  app::Services services{widgets,        dialogs,     queue,    x11->Mouse(), x11->Screen(),
-                         x11->Hotkeys(), x11->Hook(), clock,    registry,     env,
-                         shell,          profile,     *http};
+  app::Services services{.widgets = widgets,
+                         .dialogs = dialogs,
+                         .queue = queue,
+                         .mouse = x11->Mouse(),
+                         .screen = x11->Screen(),
+                         .hotkeys = x11->Hotkeys(),
+                         .mouseHook = x11->Hook(),
+                         .clock = clock,
+                         .registry = registry,
+                         .env = env,
+                         .shell = shell,
+                         .profile = profile,
+                         .http = *http};
   return app::RunApplication(services, [&app] { app.exec(); });
 }

@@ -1,17 +1,13 @@
 #include "platform/Files.h"
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
@@ -35,6 +31,19 @@ bool EndsWithIgnoreCase(const std::string& s, const std::string& tail) {
   return std::equal(tail.rbegin(), tail.rend(), s.rbegin(), [](char a, char b) {
     return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
   });
+}
+
+// A name part drawn once per process: two copies of the program never share it, and no
+// system call is needed to tell them apart.
+const std::string& ProcessToken() {
+  static const std::string token = [] {
+    std::random_device device;
+    const unsigned long long value = (static_cast<unsigned long long>(device()) << 32) ^ device();
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", value);
+    return std::string(text);
+  }();
+  return token;
 }
 
 // A file with no write permission left is one the user chose to keep as it is: it is
@@ -75,13 +84,8 @@ void WriteAllReplacing(const std::string& path, const std::string& bytes) {
   if (IsReadOnlyFile(target)) throw std::runtime_error("Cannot write file \"" + path + "\". The file is read-only.");
   // Named for this process: two copies writing the same file at once must not write into
   // one shared temporary file, or the one renamed into place could hold both writes mixed.
-#ifdef _WIN32
-  const int pid = _getpid();
-#else
-  const int pid = static_cast<int>(getpid());
-#endif
   fs::path temp = target;
-  temp += ".tmp~" + std::to_string(pid);
+  temp += ".tmp~" + ProcessToken();
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("Cannot create file \"" + path + "\". " + std::strerror(errno));

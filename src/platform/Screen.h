@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Geometry.h"
+#include "base/Geometry.h"
 
 namespace platform {
 
@@ -9,11 +9,11 @@ class Screen {
  public:
   virtual ~Screen() = default;
   // False when the position cannot be read.
-  virtual bool CursorPos(ui::Point& p) = 0;
+  virtual bool CursorPos(geometry::Point& p) = 0;
   // Bounding rectangle of all monitors.
-  virtual ui::Rect VirtualDesktop() = 0;
+  virtual geometry::Rect VirtualDesktop() = 0;
   // The desktop minus the taskbar / panels.
-  virtual ui::Rect WorkArea() = 0;
+  virtual geometry::Rect WorkArea() = 0;
 };
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #include "settings/DataFolder.h"
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "platform/Files.h"
 
 namespace settings {

@@ -1,20 +1,10 @@
 #include "settings/ProfileFile.h"
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
-
-#include <atomic>
-#include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
-#include <thread>
 
 #include "platform/Files.h"
 
@@ -228,51 +218,10 @@ std::filesystem::path ToPath(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-// Two copies of the program that close together each write the file key by key, and every
-// key is a read, a change and a replacement of the whole file: without an order between
-// them, one copy's replacement drops the key the other wrote a moment before. A lock on
-// the folder (the file itself is replaced, so a lock on it would stay with the old one)
-// makes each key's read and replacement one step. The Windows edition writes through the
-// system's own profile functions instead.
-// A copy that is stopped or hung in the middle of a write keeps the lock. The others wait
-// for it a while and then go ahead without it, rather than hanging at exit; after one such
-// timeout they only try the lock until it is free again, so that a whole save of many keys
-// is not held up once per key.
-class FolderLock {
- public:
-  explicit FolderLock([[maybe_unused]] const std::filesystem::path& folder) {
-#ifndef _WIN32
-    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ < 0) return;
-    const auto deadline =
-        std::chrono::steady_clock::now() + (timedOut_.load() ? std::chrono::milliseconds(0) : kWait);
-    for (;;) {
-      if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-        timedOut_ = false;
-        return;
-      }
-      if (errno != EWOULDBLOCK && errno != EINTR) return;  // no locks on this file system
-      if (std::chrono::steady_clock::now() >= deadline) {
-        timedOut_ = true;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-#endif
-  }
-  ~FolderLock() {
-#ifndef _WIN32
-    if (fd_ >= 0) ::close(fd_);
-#endif
-  }
-  FolderLock(const FolderLock&) = delete;
-  FolderLock& operator=(const FolderLock&) = delete;
-
- private:
-  static constexpr std::chrono::milliseconds kWait{5000};
-  static inline std::atomic<bool> timedOut_{false};
-  [[maybe_unused]] int fd_ = -1;
-};
+std::string FromPath(const std::filesystem::path& p) {
+  const std::u8string s = p.u8string();
+  return std::string(s.begin(), s.end());
+}
 
 // A read-only file must stay as it is, even for a user whose rights would let a rename
 // replace it (the directory's rights decide that, and root may write anything).
@@ -290,6 +239,43 @@ bool Writable(const std::filesystem::path& p) {
 
 }  // namespace
 
+PortableProfileStore::PortableProfileStore(platform::FolderLocks& locks, platform::Clock& clock,
+                                           std::uint32_t lockWaitMs)
+    : locks_(&locks), clock_(&clock), lockWaitMs_(lockWaitMs) {}
+
+// Two copies of the program that close together each write the file key by key, and every
+// key is a read, a change and a replacement of the whole file: without an order between
+// them, one copy's replacement drops the key the other wrote a moment before. A lock on
+// the folder (the file itself is replaced, so a lock on it would stay with the old one)
+// makes each key's read and replacement one step. The Windows edition writes through the
+// system's own profile functions instead.
+// A copy that is stopped or hung in the middle of a write keeps the lock. The others wait
+// for it a while and then go ahead without it, rather than hanging at exit; after one such
+// timeout this store only tries the lock until it is free again, so that a whole save of
+// many keys is not held up once per key.
+std::unique_ptr<platform::FolderLocks::Held> PortableProfileStore::LockFolder(const std::string& folder) {
+  std::unique_ptr<platform::FolderLocks::Held> held;
+  if (!locks_) return held;
+  const std::uint64_t waitUs = lockTimedOut_ ? 0 : std::uint64_t{lockWaitMs_} * 1000;
+  const std::uint64_t start = clock_->NowMicros();
+  for (;;) {
+    switch (locks_->TryLock(folder, held)) {
+      case platform::FolderLocks::Result::Taken:
+        lockTimedOut_ = false;
+        return held;
+      case platform::FolderLocks::Result::Unsupported:
+        return nullptr;
+      case platform::FolderLocks::Result::Busy:
+        break;
+    }
+    if (clock_->NowMicros() - start >= waitUs) {
+      lockTimedOut_ = true;
+      return nullptr;
+    }
+    clock_->SleepMicros(kLockRetryUs);
+  }
+}
+
 std::string PortableProfileStore::ReadString(const std::string& file, const std::string& section,
                                              const std::string& key,
                                              const std::string& defaultValue) {
@@ -302,7 +288,8 @@ bool PortableProfileStore::WriteString(const std::string& file, const std::strin
                                        const std::string& key, const std::string& value) {
   namespace fs = std::filesystem;
   const fs::path path = ToPath(file);
-  const FolderLock lock(path.parent_path().empty() ? fs::path(".") : path.parent_path());
+  const std::string folder = path.parent_path().empty() ? std::string(".") : FromPath(path.parent_path());
+  const std::unique_ptr<platform::FolderLocks::Held> lock = LockFolder(folder);
   std::error_code ec;
   const bool exists = fs::exists(path, ec);
   std::string text;

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 
+#include "platform/Clock.h"
+#include "platform/FolderLock.h"
 #include "platform/System.h"
 
 namespace settings {
@@ -52,12 +56,28 @@ std::string ProfileWrite(const std::string& text, const std::string& section,
 // be read has no keys. Writing reads the file, changes the text and writes it beside the
 // old one before replacing it, so a failure leaves the old file whole; it gives false when
 // the file exists but cannot be read or is read-only, or the new one cannot be written.
+//
+// Writes of several processes to one folder take turns through the folder's lock, waiting
+// for it at most lockWaitMs; a store made without locks writes without them (one process).
 class PortableProfileStore : public platform::ProfileStore {
  public:
+  static constexpr std::uint32_t kDefaultLockWaitMs = 5000;
+  PortableProfileStore() = default;
+  PortableProfileStore(platform::FolderLocks& locks, platform::Clock& clock,
+                       std::uint32_t lockWaitMs = kDefaultLockWaitMs);
   std::string ReadString(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultValue) override;
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override;
+
+ private:
+  static constexpr std::uint64_t kLockRetryUs = 2000;
+  std::unique_ptr<platform::FolderLocks::Held> LockFolder(const std::string& folder);
+
+  platform::FolderLocks* locks_ = nullptr;
+  platform::Clock* clock_ = nullptr;
+  std::uint32_t lockWaitMs_ = kDefaultLockWaitMs;
+  bool lockTimedOut_ = false;
 };
 
 }  // namespace settings

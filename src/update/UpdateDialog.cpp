@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "i18n/Translation.h"
 #include "platform/Files.h"
 #include "update/VersionCheck.h"

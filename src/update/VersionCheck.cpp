@@ -5,7 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "i18n/Translation.h"
 
 namespace update {

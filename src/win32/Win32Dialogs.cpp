@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "win32/Win32Pictures.h"
 #include "win32/Win32Style.h"
 

@@ -7,6 +7,7 @@
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
+#include "ui/Geometry.h"
 #include "platform/System.h"
 
 // The Windows edition's machine services. Construct it on the UI thread: the hotkeys

@@ -12,6 +12,7 @@
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
+#include "ui/Geometry.h"
 #include "platform/System.h"
 
 namespace win32 {

@@ -42,11 +42,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                        ui::MsgButtons::Ok);
   std::unique_ptr<platform::HttpClientFactory> http = MakeWinHttpFactory(queue);
 
-  app::Services services{widgets,          dialogs,        queue,
-                         machine.Mouse(),  machine.Screen(), machine.Hotkeys(),
-                         machine.Hook(),   machine.Clock(),  machine.Registry(),
-                         machine.Environment(), machine.Shell(), machine.Profile(),
-                         *http};
+  app::Services services{.widgets = widgets,
+                         .dialogs = dialogs,
+                         .queue = queue,
+                         .mouse = machine.Mouse(),
+                         .screen = machine.Screen(),
+                         .hotkeys = machine.Hotkeys(),
+                         .mouseHook = machine.Hook(),
+                         .clock = machine.Clock(),
+                         .registry = machine.Registry(),
+                         .env = machine.Environment(),
+                         .shell = machine.Shell(),
+                         .profile = machine.Profile(),
+                         .http = *http};
   // At log-off the process ends right after WM_ENDSESSION: the close and the save run
   // inside that message.
   widgets.SetSessionEndHandler([] { app::EndSessionNow(); });

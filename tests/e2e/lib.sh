@@ -11,6 +11,7 @@ e2e_fail() {
 }
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$E2E_ROOT/tests/e2e/app_info.sh"
 
 # e2e_program [BINARY]: APP, the Linux edition to test (default build/linux), checked.
 e2e_program() {

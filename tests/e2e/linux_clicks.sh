@@ -18,7 +18,7 @@ e2e_target "${2:-}"
 
 e2e_tempdir linux
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 RUN_TITLE="  Running... Press Shift+Ctrl+X to stop"
 
 mkdir -p "$ROOT/docs"

@@ -40,11 +40,10 @@ faults_finish() {
 }
 trap faults_finish EXIT
 
-HELPER=$TMP/fault_helper
-c++ -std=c++20 -O1 -Wall -Wextra -Werror -o "$HELPER" "$ROOT/tests/e2e/x11/fault_helper.cpp" -lX11 ||
-  e2e_fail "could not build the fault helper"
+HELPER=${QEL_FAULT_HELPER:-$ROOT/build/linux/tests/e2e/x11/x11_fault_helper}
+[ -x "$HELPER" ] || e2e_fail "fault helper not built: $HELPER"
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 RUN_TITLE="  Running... Press Shift+Ctrl+X to stop"
 DISPLAY_NUM=${E2E_DISPLAY:-150}
 export XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/

@@ -20,7 +20,7 @@ e2e_target "${2:-}"
 
 e2e_tempdir hotkeys
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 RUN_TITLE="  Running... Press Shift+Ctrl+X to stop"
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
 mkdir -p "$APPDATA/QEL Auto Clicker" "$XDG_CONFIG_HOME"

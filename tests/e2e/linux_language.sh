@@ -25,7 +25,7 @@ TABLE=$(dirname "$APP")/transl.dt
 
 e2e_tempdir lang
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
 DATA="$APPDATA/QEL Auto Clicker"
 mkdir -p "$DATA" "$XDG_CONFIG_HOME"

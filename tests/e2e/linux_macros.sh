@@ -21,7 +21,7 @@ e2e_target "${2:-}"
 
 e2e_tempdir macros
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 REC_TITLE="Recording\.\.\. Press Shift\+Ctrl\+X to stop"
 e2e_start_display "${E2E_DISPLAY:-99}" 1280x1024x24
 

@@ -22,7 +22,7 @@ e2e_program "${1:-}"
 
 e2e_tempdir settings
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
 mkdir -p "$APPDATA" "$XDG_CONFIG_HOME"
 SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"

@@ -24,7 +24,7 @@ command -v trayer >/dev/null || e2e_fail "trayer is not installed (the notificat
 e2e_tempdir winopt
 SHOTS=${QEL_E2E_SHOTS:-0}
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 export APPDATA=$TMP/appdata XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
 DATA="$APPDATA/QEL Auto Clicker"
 mkdir -p "$DATA" "$XDG_CONFIG_HOME"

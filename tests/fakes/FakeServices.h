@@ -276,8 +276,23 @@ struct FakePlatform {
   FakeShell shell;
   FakeProfile profile;
   FakeHttpFactory http;
-  app::Services services{widgets, dialogs, clock, mouse,    screen, hotkeys, hook,
-                         clock,   registry, env,   shell, profile, http};
+  app::Services services = MakeServices();
+  // The same services with another profile store or HTTP factory.
+  app::Services MakeServices(platform::ProfileStore* store = nullptr, platform::HttpClientFactory* factory = nullptr) {
+    return app::Services{.widgets = widgets,
+                         .dialogs = dialogs,
+                         .queue = clock,
+                         .mouse = mouse,
+                         .screen = screen,
+                         .hotkeys = hotkeys,
+                         .mouseHook = hook,
+                         .clock = clock,
+                         .registry = registry,
+                         .env = env,
+                         .shell = shell,
+                         .profile = store ? *store : profile,
+                         .http = factory ? *factory : http};
+  }
   FakePlatform() { mouse.clock = &clock; }
 };
 

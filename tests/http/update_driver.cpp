@@ -59,8 +59,7 @@ int main(int argc, char** argv) {
   fakes::FakePlatform p;
   p.env.vars[update::kUpdateUrlVariable] = Getenv(update::kUpdateUrlVariable);
   auto factory = MakeFactory(p.clock);
-  app::Services services{p.widgets, p.dialogs, p.clock, p.mouse,    p.screen, p.hotkeys, p.hook,
-                         p.clock,   p.registry, p.env,  p.shell, p.profile, *factory};
+  app::Services services = p.MakeServices(nullptr, factory.get());
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto elapsedMs = [&] {

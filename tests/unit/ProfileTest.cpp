@@ -1,11 +1,5 @@
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-#endif
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +8,8 @@
 #include <thread>
 
 #include "IniCases.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFolderLocks.h"
 #include "platform/Files.h"
 #include "settings/ProfileFile.h"
 #include "settings/ProfileInteger.h"
@@ -168,8 +164,10 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKey) {
   const std::string file = dir.File("settings.ini");
   Put(file, "[s]\r\n");
   constexpr int kKeys = 60;
-  auto writer = [&file](char who) {
-    settings::PortableProfileStore store;
+  fakes::FakeFolderLocks locks;
+  fakes::SteadyClock clock;
+  auto writer = [&](char who) {
+    settings::PortableProfileStore store(locks, clock);
     for (int i = 0; i < kKeys; ++i)
       EXPECT_TRUE(store.WriteString(file, "s", who + std::to_string(i), std::to_string(i)));
   };
@@ -187,33 +185,56 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKey) {
     EXPECT_EQ(e.path().filename().string(), "settings.ini");
 }
 
-#ifndef _WIN32
 // A copy stopped in the middle of a write keeps the folder's lock: another copy's save waits
-// a while once, then goes ahead with every key instead of hanging or waiting per key.
+// for it once, then goes ahead with every key instead of hanging or waiting per key; once
+// the lock is free again it is used again, and a later hold is waited for again.
 TEST(ProfileFile, LockHeldByAStoppedCopyOnlyDelaysTheFirstWrite) {
   TempDir dir;
   const std::string file = dir.File("settings.ini");
   Put(file, "[s]\r\n");
-  const int holder = ::open(dir.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-  settings::PortableProfileStore store;
-  using Clock = std::chrono::steady_clock;
-  auto t0 = Clock::now();
+  const std::string folder = dir.path.string();
+  fakes::FakeFolderLocks locks;
+  fakes::FakeClock clock;
+  settings::PortableProfileStore store(locks, clock, 5000);
+  locks.HoldElsewhere(folder);
+
   EXPECT_TRUE(store.WriteString(file, "s", "first", "1"));
-  const auto firstWait = Clock::now() - t0;
-  EXPECT_GE(firstWait, std::chrono::seconds(4));
-  EXPECT_LT(firstWait, std::chrono::seconds(10));
-  t0 = Clock::now();
+  EXPECT_GE(clock.now, 5000u);
+  EXPECT_LE(clock.now, 5002u);
+  const std::uint64_t afterFirst = clock.now;
   for (int i = 0; i < 20; ++i) EXPECT_TRUE(store.WriteString(file, "s", "k" + std::to_string(i), "v"));
-  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(1));
-  ::close(holder);
+  EXPECT_EQ(clock.now, afterFirst) << "each key waited again";
+
+  // Another store (another copy of the program) waits its own while.
+  settings::PortableProfileStore other(locks, clock, 5000);
+  EXPECT_TRUE(other.WriteString(file, "s", "other", "3"));
+  EXPECT_GE(clock.now, afterFirst + 5000);
+
+  locks.ReleaseElsewhere(folder);
+  const int triesBefore = locks.Tries();
   EXPECT_TRUE(store.WriteString(file, "s", "after", "2"));
-  EXPECT_EQ(store.ReadString(file, "s", "first", ""), "1");
-  EXPECT_EQ(store.ReadString(file, "s", "k19", ""), "v");
-  EXPECT_EQ(store.ReadString(file, "s", "after", ""), "2");
+  EXPECT_EQ(locks.Tries(), triesBefore + 1);
+  locks.HoldElsewhere(folder);
+  const std::uint64_t beforeSecondHold = clock.now;
+  EXPECT_TRUE(store.WriteString(file, "s", "late", "4"));
+  EXPECT_GE(clock.now, beforeSecondHold + 5000) << "a free lock should reset the wait";
+
+  for (const char* key : {"first", "k19", "after", "other", "late"})
+    EXPECT_NE(store.ReadString(file, "s", key, ""), "") << key;
 }
-#endif
+
+// A folder that cannot be locked (a file system without locks) is written without waiting.
+TEST(ProfileFile, UnlockableFolderIsWrittenAtOnce) {
+  TempDir dir;
+  const std::string file = dir.File("settings.ini");
+  fakes::FakeFolderLocks locks;
+  locks.unsupported = true;
+  fakes::FakeClock clock;
+  settings::PortableProfileStore store(locks, clock);
+  EXPECT_TRUE(store.WriteString(file, "s", "k", "v"));
+  EXPECT_EQ(clock.now, 0u);
+  EXPECT_EQ(store.ReadString(file, "s", "k", ""), "v");
+}
 
 TEST(ProfileFile, ReplacementKeepsTheFilesRights) {
   TempDir dir;

@@ -39,8 +39,7 @@ class RecordingStore : public platform::ProfileStore {
 struct SettingsTest : ::testing::Test {
   fakes::FakePlatform p;
   RecordingStore store;
-  app::Services services{p.widgets, p.dialogs,  p.clock, p.mouse, p.screen, p.hotkeys, p.hook,
-                         p.clock,   p.registry, p.env,   p.shell, store,    p.http};
+  app::Services services = p.MakeServices(&store);
   fs::path appData;
   std::string file;
   std::unique_ptr<TFrmMain> f;

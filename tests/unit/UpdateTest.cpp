@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/AppInfo.h"
+#include "base/AppInfo.h"
 #include "fakes/FakeServices.h"
 #include "i18n/Translation.h"
 #include "platform/Files.h"

@@ -7,7 +7,8 @@
 # /tmp/wine-winui, created on first use).
 
 WIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
-WIN_TITLE="  QEL Auto Clicker 2.4"
+source "$WIN_ROOT/tests/e2e/app_info.sh"
+WIN_TITLE=$QEL_MAIN_TITLE
 WIN_RUNNING="  Running... Press Shift+Ctrl+X to stop"
 WIN_DISPLAY_NUM=${QEL_E2E_DISPLAY:-94}
 WIN_DISPLAY_NUM=${WIN_DISPLAY_NUM#:}

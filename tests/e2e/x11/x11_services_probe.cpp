@@ -10,6 +10,7 @@
 #include <QtCore/QTimer>
 
 #include "linux/SystemServices.h"
+#include "settings/ProfileFile.h"
 #include "linux/X11Platform.h"
 
 #include <X11/Xlib.h>
@@ -587,7 +588,8 @@ void CheckSystem() {
   char tmpl[] = "/tmp/qel-x11-probe-XXXXXX";
   const std::string base = mkdtemp(tmpl);
   setenv("APPDATA", base.c_str(), 1);
-  LinuxRegistry reg(env);
+  settings::PortableProfileStore store;
+  LinuxRegistry reg(env, store);
   const std::string file = base + "/QEL Auto Clicker/registry.ini";
   CHECK(reg.FileName() == file, "registry file \"%s\"", reg.FileName().c_str());
   std::string v;
