@@ -7,13 +7,14 @@
 #endif
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
+
+#include "platform/TextCase.h"
 
 namespace fs = std::filesystem;
 
@@ -28,13 +29,6 @@ fs::path ToPath(const std::string& utf8) {
 std::string FromPath(const fs::path& p) {
   std::u8string s = p.u8string();
   return std::string(s.begin(), s.end());
-}
-
-bool EndsWithIgnoreCase(const std::string& s, const std::string& tail) {
-  if (s.size() < tail.size()) return false;
-  return std::equal(tail.rbegin(), tail.rend(), s.rbegin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  });
 }
 
 // A file with no write permission left is one the user chose to keep as it is: it is

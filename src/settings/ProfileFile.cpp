@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/Files.h"
+#include "platform/TextCase.h"
 
 namespace settings {
 namespace {
@@ -31,14 +32,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
 
 std::size_t BodyStart(const std::string& text) {
   return std::string_view(text).starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
@@ -119,7 +112,7 @@ Location Locate(const std::string& text, std::string_view section, std::string_v
     const Classified c = Classify(all.substr(line.begin, line.end - line.begin));
     if (c.kind == LineKind::Section) {
       if (inside) break;  // the first section of the name has ended
-      if (!loc.sectionFound && EqualNoCase(c.name, section)) {
+      if (!loc.sectionFound && platform::EqualIgnoreCase(c.name, section)) {
         inside = true;
         loc.sectionFound = true;
         loc.sectionHasLine = true;
@@ -128,7 +121,7 @@ Location Locate(const std::string& text, std::string_view section, std::string_v
     } else if (c.kind == LineKind::Value && inside) {
       loc.hasValueLine = true;
       loc.lastValueLine = line;
-      if (EqualNoCase(c.name, key)) {
+      if (platform::EqualIgnoreCase(c.name, key)) {
         loc.keyFound = true;
         loc.keyLine = line;
         loc.keyEquals = line.begin + c.equals;
