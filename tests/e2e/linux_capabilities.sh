@@ -2,9 +2,7 @@
 # The Linux edition refuses to run where it cannot work, and says why: without any X11
 # display (stderr, non-zero exit), when Qt cannot start on the display it found (stderr,
 # exit 2, no abort), and on an X server without XTEST (an error box that names the missing
-# extension, no main window). What it does not need does not stop it: on an X server
-# without XInput it starts (RECORD, which only recording needs, is tested with the macros
-# in linux_macro_safety.sh).
+# extension, no main window).
 #
 #   tests/e2e/linux_capabilities.sh [qel-autoclicker]
 # Default: build/linux/src/linux/qel-autoclicker. Environment: E2E_DISPLAY (default 91).
@@ -47,24 +45,6 @@ kill "$PLAIN_XVFB"
 wait "$PLAIN_XVFB" 2>/dev/null
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$NUM" ] || break; sleep 0.1; done
 e2e_log "Qt unable to start on the display: exit 2, reason on stderr"
-
-# ---- an X server without XInput, which the program does not use: it starts
-Xvfb ":$NUM" -screen 0 1280x1024x24 -noreset -nolisten tcp -extension XInputExtension >/dev/null 2>&1 &
-NOXI_XVFB=$!
-e2e_track $NOXI_XVFB
-for _ in $(seq 1 100); do DISPLAY=":$NUM" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY=":$NUM" xdpyinfo | grep -q XInputExtension && e2e_fail "this Xvfb still offers XInput"
-DISPLAY=":$NUM" "$APP" >"$TMP/noxi.out" 2>&1 &
-APP_PID=$!
-e2e_track $APP_PID
-DISPLAY=":$NUM" e2e_wait_window "  QEL Auto Clicker 2.4" 30 >/dev/null ||
-  { cat "$TMP/noxi.out"; e2e_fail "no main window on an X server without XInput"; }
-kill "$APP_PID"
-wait "$APP_PID" 2>/dev/null
-kill "$NOXI_XVFB"
-wait "$NOXI_XVFB" 2>/dev/null
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$NUM" ] || break; sleep 0.1; done
-e2e_log "without XInput: the main window appears"
 
 # ---- an X server without XTEST
 Xvfb ":$NUM" -screen 0 1280x1024x24 -noreset -nolisten tcp -extension XTEST >/dev/null 2>&1 &
