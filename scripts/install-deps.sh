@@ -13,7 +13,9 @@ packages=(
   # running and testing under X and Wine
   xvfb xauth x11-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools
-  python3 openssl ca-certificates librsvg2-bin xdg-utils bc
+  python3 openssl ca-certificates librsvg2-bin xdg-utils bc xclip
+  # the Unicode data from which tools/gen_upper_case_table.py makes the letter-case table
+  unicode-data
   # release artifacts (Debian package dependencies, the Windows zip)
   dpkg-dev zip
 )

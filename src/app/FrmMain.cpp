@@ -188,6 +188,7 @@ void TFrmMain::FormCreate() {
 }
 
 void TFrmMain::FormCloseQuery() {
+  FClosing = true;
   if (FRecording) StopRecording(TranslateText("Recording stopped because application is closing."));
   if (FRunning) StopRun(TranslateText("Closing"));
 }

@@ -141,6 +141,9 @@ class TFrmMain {
   void RemoveMouseHook();
   void RecordMouseEvent(TMacroEventKind AKind, int AX, int AY, int AButton);
   void StopRecording(const std::string& AReason);
+  // Writes a finished recording's file, offering to try again while that fails; false
+  // when the user gave up (the macro then has no file).
+  bool SaveNewRecording(TRecordedMacro& macro, const std::string& stamp);
   // The low-level hook's procedure body for this window.
   void HookEvent(int nCode, std::uint32_t message, int x, int y);
 
@@ -188,6 +191,7 @@ class TFrmMain {
   std::string FRecUiSavedCaption;
   bool FRecUiSavedTopMost = false;
   bool FRecUiActive = false;
+  bool FClosing = false;  // the window is closing: nothing can be kept for later
 
   app::Services& Svc() { return svc_; }
 

@@ -5,6 +5,7 @@
 
 #include "base/AppInfo.h"
 #include "platform/Files.h"
+#include "base/TextCase.h"
 
 namespace i18n {
 
@@ -109,16 +110,6 @@ long long ParseCount(const std::string& line) {
   return negative ? -value : value;
 }
 
-bool SameCodeIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -212,7 +203,7 @@ void LoadTranslations(platform::Registry& registry, platform::Environment& env) 
 
     int index = 0;
     for (std::size_t c = 0; c < table.size(); ++c) {
-      if (SameCodeIgnoringCase(table[c][1], CurrentLanguageCode())) {
+      if (text::EqualIgnoreCase(table[c][1], CurrentLanguageCode())) {
         index = static_cast<int>(c);
         break;
       }

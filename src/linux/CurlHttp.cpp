@@ -3,13 +3,14 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <mutex>
 #include <string>
+
+#include "base/TextCase.h"
 
 namespace {
 
@@ -27,14 +28,6 @@ struct FileCloser {
 };
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
 
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
-  const size_t n = std::strlen(prefix);
-  if (s.size() < n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (std::tolower(static_cast<unsigned char>(s[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 std::string Trimmed(std::string s) {
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '\t')) s.pop_back();
@@ -52,10 +45,10 @@ struct Headers {
   static size_t Collect(char* data, size_t size, size_t count, void* self) {
     auto* h = static_cast<Headers*>(self);
     const std::string line(data, size * count);
-    if (StartsWithNoCase(line, "HTTP/")) {
+    if (text::StartsWithIgnoreCase(line, "HTTP/")) {
       h->statusLine = Trimmed(line);
       h->transferEncoding.clear();
-    } else if (StartsWithNoCase(line, "transfer-encoding:")) {
+    } else if (text::StartsWithIgnoreCase(line, "transfer-encoding:")) {
       h->transferEncoding = Trimmed(line.substr(std::strlen("transfer-encoding:")));
     }
     return size * count;
@@ -71,7 +64,7 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
   return std::fwrite(data, 1, size * count, static_cast<std::FILE*>(file));
 }
 
-bool IsHttps(const std::string& url) { return StartsWithNoCase(url, "https://"); }
+bool IsHttps(const std::string& url) { return text::StartsWithIgnoreCase(url, "https://"); }
 
 // The settings every request shares. Certificates and host names are always checked, and
 // a request that began over TLS never follows a redirect to plain http.

@@ -15,8 +15,8 @@
 // Xlib stays out of this header: its macros (None, Bool, Status...) clash with Qt.
 class X11Platform {
  public:
-  // nullptr and a clear, user-readable `error` when there is no X11 display, or XTEST or
-  // XInput 2.2 is missing.
+  // nullptr and a clear, user-readable `error` when there is no X11 display or XTEST is
+  // missing. Without RECORD it opens: only the mouse hook (recording) is unavailable.
   static std::unique_ptr<X11Platform> Open(std::string& error);
   ~X11Platform();
   X11Platform(const X11Platform&) = delete;

@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
   if (!qtui::ApplyMidnightExpressGreen(styleError)) Fail(styleError, true);
   ApplyFont();
 
-  // Synthetic input and the global hotkeys and mouse hook need XTEST and XInput 2.
+  // Synthetic input needs XTEST; the mouse hook of the recorder needs RECORD, without which
+  // everything but recording works.
   std::string x11Error;
   std::unique_ptr<X11Platform> x11 = X11Platform::Open(x11Error);
   if (!x11) {

@@ -5,9 +5,12 @@
 
 #include "macros/TextRules.h"
 #include "platform/Files.h"
+#include "base/TextCase.h"
 
 std::string SanitizeMacroFileName(const std::string& AName) {
-  std::string s = macros::TrimBlanksAndControls(AName);
+  // A control character inside would end up in the file name, where a line break or a
+  // tab makes a file that the user can hardly name in a shell or a file dialog.
+  std::string s = macros::ReplaceControlCharacters(macros::TrimBlanksAndControls(AName), "_");
   for (char& c : s)
     if (std::string_view("\"*/:<>?\\|").find(c) != std::string_view::npos) c = '_';
   return s.empty() ? std::string("Macro") : s;
@@ -38,7 +41,7 @@ bool FileTakenAnyCase(const std::string& folder, const std::string& fileName, ch
   // Every name this program gives ends in the extension, and the listing matches it in
   // any case, so listing the macro files is enough to see a twin in another case.
   for (const std::string& existing : platform::files::ListFiles(folder, kMacroExtension))
-    if (EqualIgnoreCaseAZ(existing, fileName)) return true;
+    if (text::EqualIgnoreCase(existing, fileName)) return true;
   return false;
 }
 
@@ -50,6 +53,20 @@ std::string FreeRecordingFileName(const std::string& folder, const std::string& 
   for (int counter = 2; FileTakenAnyCase(folder, name, delimiter); ++counter)
     name = base + "_" + std::to_string(counter) + kMacroExtension;
   return name;
+}
+
+std::string_view FileNamePart(std::string_view path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+size_t ListPosition(const std::vector<std::shared_ptr<TRecordedMacro>>& list, const std::string& filePath) {
+  if (filePath.empty()) return list.size();
+  const std::string_view name = FileNamePart(filePath);
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i]->FileName().empty() || text::LessIgnoreCase(name, FileNamePart(list[i]->FileName()))) return i;
+  }
+  return list.size();
 }
 
 }  // namespace macros

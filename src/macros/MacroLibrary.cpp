@@ -6,6 +6,7 @@
 #include "macros/FileNames.h"
 #include "macros/TextRules.h"
 #include "platform/Files.h"
+#include "base/TextCase.h"
 #include "settings/DataFolder.h"
 
 namespace {
@@ -34,7 +35,7 @@ void TFrmMain::FillMacroList() {
   // Sorted by file name rather than in the file system's order, which on Linux looks
   // random: recorded files are named by date, so the list reads oldest first on both
   // editions, and the selection restored by position finds the same macro again.
-  std::sort(names.begin(), names.end(), macros::LessIgnoreCaseAZ);
+  std::sort(names.begin(), names.end(), text::LessIgnoreCase);
   for (const std::string& name : names) {
     try {
       FMacros.push_back(TRecordedMacro::LoadFromFile(macros::JoinPath(folder, name, svc_.env.PathDelimiter())));
@@ -82,8 +83,17 @@ void TFrmMain::bRenameClick() {
                             ui::MsgButtons::Ok);
     return;
   }
-  // A change of letter case alone is not a new name.
-  if (macros::EqualIgnoreCaseAZ(newName, m->Name())) return;
+  // A pasted text keeps its line breaks and tabs; inside a name they would show as
+  // nothing in the list, and written into the file they could change what it holds.
+  if (macros::HasControlCharacter(newName)) {
+    svc_.dialogs.MessageBox(ui::MsgKind::Warning,
+                            TranslateText("A macro name cannot hold line breaks, tabs or other control characters."),
+                            ui::MsgButtons::Ok);
+    return;
+  }
+  // A change of letter case alone is not a new name. A macro that has no file yet (its
+  // recording could not be saved) is saved by Rename under any name, its own included.
+  if (!m->FileName().empty() && text::EqualIgnoreCase(newName, m->Name())) return;
 
   const char delimiter = svc_.env.PathDelimiter();
   const std::string folder = settings::GetMacrosFolder(svc_.env);
@@ -97,7 +107,7 @@ void TFrmMain::bRenameClick() {
   // an object that nothing changes under it.
   const auto renamed = std::make_shared<TRecordedMacro>(*m);
   renamed->SetName(newName);
-  if (macros::EqualIgnoreCaseAZ(newFile, oldFile)) {
+  if (text::EqualIgnoreCase(newFile, oldFile)) {
     renamed->SaveToFile(oldFile);  // the same file: rewritten in place
   } else {
     if (macros::FileTakenAnyCase(folder, newFileName, delimiter)) {
@@ -121,8 +131,14 @@ void TFrmMain::bRenameClick() {
     }
   }
 
+  // A new file name moves the macro to where the next start will list it, so the
+  // selection stored at exit finds it there.
   const int index = IndexOfMacro(FMacros, m);
-  if (index >= 0) FMacros[static_cast<size_t>(index)] = renamed;
+  if (index >= 0) {
+    FMacros.erase(FMacros.begin() + index);
+    FMacros.insert(FMacros.begin() + static_cast<std::ptrdiff_t>(macros::ListPosition(FMacros, renamed->FileName())),
+                   renamed);
+  }
   RefreshMacroListBox();
   lbMacroses.SetItemIndex(lbMacroses.IndexOfIgnoreCase(newName));
   SetStatus(TranslateText("Macro renamed."));

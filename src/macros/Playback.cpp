@@ -2,6 +2,7 @@
 
 #include "app/FrmMain.h"
 #include "i18n/Translation.h"
+#include "macros/HeldButtons.h"
 
 namespace {
 
@@ -74,39 +75,59 @@ void TFrmMain::PlayMacro() {
     }
   };
 
-  while (!stopped()) {
-    ++pass;
-    std::uint32_t previous = 0;
-    std::uint64_t due = now();  // the first event waits its own full time stamp
-    for (const TMacroMouseEvent& e : events) {
-      svc_.queue.ProcessMessages();
-      if (stopped()) break;
-      if (e.DeltaMs > previous) due += static_cast<std::uint64_t>(e.DeltaMs - previous) * 1000;
-      previous = e.DeltaMs;
-      const std::uint64_t t = now();
-      if (t > due + kLateLimitMs * 1000) due = t;
-      if (!waitUntil(due)) break;
-      switch (e.Kind) {
-        case mekMove:
-          MoveMouseTo(e.X, e.Y);
-          break;
-        case mekDown:
-          MoveMouseTo(e.X, e.Y);
-          SendMouseDown(e.Button);
-          break;
-        case mekUp:
-          MoveMouseTo(e.X, e.Y);
-          SendMouseUp(e.Button);
-          break;
-        default:
-          break;  // a kind from a hand-edited file: its wait is kept, nothing is sent
+  macros::HeldButtons held;
+  // After a stop only the releases are sent: of the buttons this playback left pressed.
+  auto releaseHeld = [&] {
+    held.ReleaseAll([this](int button) {
+      try {
+        SendMouseUp(button);
+      } catch (...) {
+        // A courtesy on the way out; the error that ended playback is the one to report.
       }
+    });
+  };
+  try {
+    while (!stopped()) {
+      ++pass;
+      std::uint32_t previous = 0;
+      std::uint64_t due = now();  // the first event waits its own full time stamp
+      for (const TMacroMouseEvent& e : events) {
+        svc_.queue.ProcessMessages();
+        if (stopped()) break;
+        if (e.DeltaMs > previous) due += static_cast<std::uint64_t>(e.DeltaMs - previous) * 1000;
+        previous = e.DeltaMs;
+        const std::uint64_t t = now();
+        if (t > due + kLateLimitMs * 1000) due = t;
+        if (!waitUntil(due)) break;
+        switch (e.Kind) {
+          case mekMove:
+            MoveMouseTo(e.X, e.Y);
+            break;
+          case mekDown:
+            MoveMouseTo(e.X, e.Y);
+            SendMouseDown(e.Button);
+            held.Pressed(e.Button);
+            break;
+          case mekUp:
+            MoveMouseTo(e.X, e.Y);
+            SendMouseUp(e.Button);
+            held.Released(e.Button);
+            break;
+          default:
+            break;  // a kind from a hand-edited file: its wait is kept, nothing is sent
+        }
+      }
+      if (stopped()) break;  // a pass cut short is not counted
+      ++FClicksDone;
+      svc_.queue.ProcessMessages();
+      if (!untilStopped && pass >= repeatCount) break;
     }
-    if (stopped()) break;  // a pass cut short is not counted
-    ++FClicksDone;
-    svc_.queue.ProcessMessages();
-    if (!untilStopped && pass >= repeatCount) break;
+  } catch (...) {
+    releaseHeld();
+    throw;
   }
+  // A pass that completes leaves what its macro left, as recorded; a stop leaves nothing.
+  if (stopped()) releaseHeld();
 
   if (!FStopPlaybackRequested && FRunning) {
     if (rbRepeatCount.Checked())

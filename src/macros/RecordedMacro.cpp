@@ -8,6 +8,7 @@
 
 #include "macros/TextRules.h"
 #include "platform/Files.h"
+#include "base/TextCase.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ std::int32_t ParseInt32(std::string_view s, std::int32_t fallback) {
 bool KeyIs(std::string_view line, std::string_view key, std::string_view& value) {
   const size_t eq = line.find('=');
   if (eq == std::string_view::npos || eq != key.size()) return false;
-  if (!macros::EqualIgnoreCaseAZ(line.substr(0, eq), key)) return false;
+  if (!text::EqualIgnoreCase(line.substr(0, eq), key)) return false;
   value = line.substr(eq + 1);
   return true;
 }
@@ -110,6 +111,10 @@ std::string TRecordedMacro::ToText() const {
 }
 
 void TRecordedMacro::SaveToFile(const std::string& AFileName) {
+  // The name is written as it is, so a line break in it would start lines of its own:
+  // another name, another duration, events nobody recorded. Such a file is not written.
+  if (FName.find_first_of("\r\n") != std::string::npos)
+    throw std::runtime_error("Cannot write file \"" + AFileName + "\". The macro name holds a line break.");
   // Written beside the target and then put in its place: a crash or a full disk leaves
   // the previous file intact instead of a half-written one.
   platform::files::WriteAllReplacing(AFileName, ToText());

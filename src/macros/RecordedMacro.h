@@ -32,7 +32,8 @@ class TRecordedMacro {
   // The file's text: UTF-8 with BOM, CR LF after every line.
   std::string ToText() const;
   // Writes the whole file; FileName changes only after the write succeeded. Throws
-  // std::runtime_error when the file cannot be written.
+  // std::runtime_error when the file cannot be written, or when the name holds a line
+  // break (the file would not read back as this macro).
   void SaveToFile(const std::string& AFileName);
   // Builds a macro from text (no BOM required); throws on bytes that are not UTF-8.
   static std::unique_ptr<TRecordedMacro> FromText(const std::string& bytes);

@@ -1,3 +1,4 @@
+#include <exception>
 #include <utility>
 
 #include "app/FrmMain.h"
@@ -5,6 +6,7 @@
 #include "i18n/Translation.h"
 #include "macros/FileNames.h"
 #include "macros/MouseHookProc.h"
+#include "macros/TextRules.h"
 #include "platform/MouseHook.h"
 #include "settings/DataFolder.h"
 #include "ui/Guard.h"
@@ -48,6 +50,17 @@ void TFrmMain::StartRecording() {
   FRecordingStartTick = t;
   FLastRecordTick = t;
   InstallMouseHook();
+  if (!FMouseHook) {
+    // Without the hook a recording would hold the start position and nothing else, and
+    // would still be saved as if it had worked.
+    LeaveRecUi();
+    const std::string why = TranslateText(
+        "Recording cannot start: the program cannot watch the mouse on this system (on Linux the X "
+        "server needs its RECORD extension). Clicking and playing macros still work.");
+    SetStatus(why);
+    svc_.dialogs.MessageBox(ui::MsgKind::Error, why, ui::MsgButtons::Ok);
+    return;
+  }
   FRecording = true;
   ui::Point p;
   if (svc_.screen.CursorPos(p)) RecordMouseEvent(mekMove, p.x, p.y, -1);
@@ -124,19 +137,54 @@ void TFrmMain::StopRecording(const std::string& AReason) {
   } else {
     auto macro = std::make_shared<TRecordedMacro>();
     const std::string stamp = macros::RecordingStamp(svc_.clock.Now());
-    macro->SetName(stamp + " (" + macros::SecondsOneDecimal(duration, svc_.env.DecimalSeparator()) + "s)");
+    // The decimal separator comes from the user's regional settings, which may hold anything.
+    macro->SetName(macros::ReplaceControlCharacters(
+        stamp + " (" + macros::SecondsOneDecimal(duration, svc_.env.DecimalSeparator()) + "s)", ""));
     macro->SetDurationMs(duration);
     macro->Events() = FRecordedEvents;
-    const char delimiter = svc_.env.PathDelimiter();
-    const std::string folder = settings::GetMacrosFolder(svc_.env);
-    // Never overwrite: a second recording within the same second gets a numbered file
-    // instead of replacing the first one's.
-    macro->SaveToFile(macros::JoinPath(folder, macros::FreeRecordingFileName(folder, stamp, delimiter), delimiter));
-    FMacros.push_back(macro);
+    // The events now live in the macro: whatever happens to its file, the next recording
+    // may start afresh.
+    FRecordedEvents.clear();
+    FHasLastRecordedPoint = false;
+    const bool saved = SaveNewRecording(*macro, stamp);
+    FMacros.insert(FMacros.begin() + static_cast<std::ptrdiff_t>(macros::ListPosition(FMacros, macro->FileName())),
+                   macro);
     RefreshMacroListBox();
     lbMacroses.SetItemIndex(lbMacroses.IndexOfIgnoreCase(macro->Name()));
-    SetStatus(i18n::FormatText(TranslateText("Macro saved: %s. %s"), {macro->Name(), AReason}));
+    if (saved)
+      SetStatus(i18n::FormatText(TranslateText("Macro saved: %s. %s"), {macro->Name(), AReason}));
+    else
+      SetStatus(i18n::FormatText(TranslateText("Macro not saved: %s. Rename saves it."), {macro->Name()}));
   }
   FRecordedEvents.clear();
   FHasLastRecordedPoint = false;
+}
+
+bool TFrmMain::SaveNewRecording(TRecordedMacro& macro, const std::string& stamp) {
+  // A full disk or a folder made read-only must not cost the user the recording: it is
+  // offered again until it is written or the user gives up, and kept in the list
+  // (playable, without a file) when the program goes on.
+  for (;;) {
+    try {
+      const char delimiter = svc_.env.PathDelimiter();
+      const std::string folder = settings::GetMacrosFolder(svc_.env);
+      // Never overwrite: a second recording within the same second gets a numbered file
+      // instead of replacing the first one's.
+      macro.SaveToFile(macros::JoinPath(folder, macros::FreeRecordingFileName(folder, stamp, delimiter), delimiter));
+      return true;
+    } catch (const std::exception& e) {
+      // Asked as a question: the buttons' own words come from the toolkit, not from us.
+      const std::string what =
+          FClosing ? TranslateText("If the program ends now, the recording is lost. Free some disk space or make "
+                                   "the macro folder writable first. Try to save it again?")
+                   : i18n::FormatText(TranslateText("The recording is not lost: it stays in the macro list as "
+                                                    "\"%s\" and can be played; Rename saves it later. Free some "
+                                                    "disk space or make the macro folder writable first. Try to "
+                                                    "save it again now?"),
+                                      {macro.Name()});
+      const std::string text = i18n::FormatText(TranslateText("The macro could not be saved: %s"), {e.what()}) + " " + what;
+      if (svc_.dialogs.MessageBox(ui::MsgKind::Error, text, ui::MsgButtons::YesNo) != ui::MsgResult::Yes)
+        return false;
+    }
+  }
 }

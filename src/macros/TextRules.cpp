@@ -46,29 +46,44 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 namespace {
-char LowerAZ(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool IsBlankOrControl(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u <= 0x20 || u == 0x7F;
 }
 }  // namespace
 
-bool EqualIgnoreCaseAZ(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (LowerAZ(a[i]) != LowerAZ(b[i])) return false;
-  return true;
+namespace {
+// The length of the control character at text[i], or 0 when there is none.
+size_t ControlLength(std::string_view text, size_t i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  if (c < 0x20 || c == 0x7F) return 1;
+  // U+0080..U+009F are C2 80..C2 9F in UTF-8.
+  if (c == 0xC2 && i + 1 < text.size()) {
+    const auto n = static_cast<unsigned char>(text[i + 1]);
+    if (n >= 0x80 && n <= 0x9F) return 2;
+  }
+  return 0;
+}
+}  // namespace
+
+bool HasControlCharacter(std::string_view text) {
+  for (size_t i = 0; i < text.size(); ++i)
+    if (ControlLength(text, i) != 0) return true;
+  return false;
 }
 
-bool LessIgnoreCaseAZ(std::string_view a, std::string_view b) {
-  const size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(LowerAZ(a[i]));
-    const auto y = static_cast<unsigned char>(LowerAZ(b[i]));
-    if (x != y) return x < y;
+std::string ReplaceControlCharacters(std::string_view text, std::string_view replacement) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    if (const size_t n = ControlLength(text, i)) {
+      out += replacement;
+      i += n;
+    } else {
+      out += text[i++];
+    }
   }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
+  return out;
 }
 
 std::string TrimBlanksAndControls(std::string_view text) {

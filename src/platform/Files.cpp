@@ -1,7 +1,6 @@
 #include "platform/Files.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +9,8 @@
 #include <random>
 #include <stdexcept>
 #include <system_error>
+
+#include "base/TextCase.h"
 
 namespace fs = std::filesystem;
 
@@ -24,13 +25,6 @@ fs::path ToPath(const std::string& utf8) {
 std::string FromPath(const fs::path& p) {
   std::u8string s = p.u8string();
   return std::string(s.begin(), s.end());
-}
-
-bool EndsWithIgnoreCase(const std::string& s, const std::string& tail) {
-  if (s.size() < tail.size()) return false;
-  return std::equal(tail.rbegin(), tail.rend(), s.rbegin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  });
 }
 
 // A name part drawn once per process: two copies of the program never share it, and no
@@ -143,7 +137,7 @@ std::vector<std::string> ListFiles(const std::string& folder, const std::string&
     std::error_code typeEc;
     if (!it->is_regular_file(typeEc)) continue;
     std::string name = FromPath(it->path().filename());
-    if (EndsWithIgnoreCase(name, extension)) names.push_back(name);
+    if (text::EndsWithIgnoreCase(name, extension)) names.push_back(name);
   }
   return names;
 }

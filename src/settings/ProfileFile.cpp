@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/Files.h"
+#include "base/TextCase.h"
 
 namespace settings {
 namespace {
@@ -21,14 +22,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
 
 std::size_t BodyStart(const std::string& text) {
   return std::string_view(text).starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
@@ -109,7 +102,7 @@ Location Locate(const std::string& text, std::string_view section, std::string_v
     const Classified c = Classify(all.substr(line.begin, line.end - line.begin));
     if (c.kind == LineKind::Section) {
       if (inside) break;  // the first section of the name has ended
-      if (!loc.sectionFound && EqualNoCase(c.name, section)) {
+      if (!loc.sectionFound && text::EqualIgnoreCase(c.name, section)) {
         inside = true;
         loc.sectionFound = true;
         loc.sectionHasLine = true;
@@ -118,7 +111,7 @@ Location Locate(const std::string& text, std::string_view section, std::string_v
     } else if (c.kind == LineKind::Value && inside) {
       loc.hasValueLine = true;
       loc.lastValueLine = line;
-      if (EqualNoCase(c.name, key)) {
+      if (text::EqualIgnoreCase(c.name, key)) {
         loc.keyFound = true;
         loc.keyLine = line;
         loc.keyEquals = line.begin + c.equals;

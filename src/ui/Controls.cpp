@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/TextCase.h"
 #include "ui/Guard.h"
 #include "ui/WidgetFactory.h"
 
@@ -14,15 +15,6 @@ PeerT* Keep(std::unique_ptr<PeerT>& p) {
   return p.get();
 }
 
-bool EqualIgnoreCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 }  // namespace
 
 // ---- containers ----
@@ -216,7 +208,7 @@ void ListBox::SetItemIndex(int index) {
 
 int ListBox::IndexOfIgnoreCase(const std::string& text) const {
   for (int i = 0; i < Count(); ++i)
-    if (EqualIgnoreCase(items_[static_cast<size_t>(i)], text)) return i;
+    if (text::EqualIgnoreCase(items_[static_cast<size_t>(i)], text)) return i;
   return -1;
 }
 

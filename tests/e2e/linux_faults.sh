@@ -8,8 +8,9 @@
 #  2. a read-only macro file: Rename and Remove each end in an error box naming the file;
 #     the file and the library stay as they were; playing it back still works;
 #  3. a full disk (the data folder on a small tmpfs, filled up; SKIP when mounting is not
-#     permitted): a recording, a rename and the settings at exit each fail with an error
-#     box; the settings file and the macro file keep their contents, no temp file is left;
+#     permitted): a recording (which offers to try again), a rename and the settings at exit
+#     each fail with an error box; the settings file and the macro file keep their
+#     contents, no temp file is left;
 #  4. the data folder deleted while the program runs: Remove of a macro whose file went
 #     with it, a new recording and the settings at exit simply recreate the folder;
 #  5. the X server killed while the program is idle, clicking every millisecond, or
@@ -120,7 +121,8 @@ new_errors() {
   ERRORS=$(head -n "$n" "$APP_LOG" | tail -n +$((LOG_SEEN + 1)) | grep '^QEL Auto Clicker: ')
   LOG_SEEN=$n
 }
-# expect_box WHAT TEXT: an error box appears, holds TEXT, and is dismissed with Return.
+# expect_box WHAT TEXT [KEY]: an error box appears, holds TEXT, and is dismissed with KEY
+# (Return when not given; Escape answers No to a question).
 expect_box() {
   local box text
   box=$(other_window "$APP_PID" "$WIN" 10) || e2e_fail "$1: no message box"
@@ -130,7 +132,7 @@ expect_box() {
   [ "$(grep -c . <<<"$text")" -eq 1 ] && [[ "$text" == *"$2"* ]] ||
     e2e_fail "$1: the error reads \"$text\", expected one line with \"$2\""
   xdotool windowactivate --sync "$box" 2>/dev/null
-  xdotool key --clearmodifiers Return
+  xdotool key --clearmodifiers "${3:-Return}"
   for _ in $(seq 1 30); do
     xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$box" || break
     sleep 0.1
@@ -258,7 +260,8 @@ if mount -t tmpfs -o size=512k tmpfs "$FULL" 2>/dev/null; then
   dd if=/dev/zero of="$FULL/filler" bs=4k 2>/dev/null
   start_app full
   record_macro
-  expect_box "a recording on a full disk" "No space left on device"
+  # Asked whether to try again: No keeps the recording in the list, without a file.
+  expect_box "a recording on a full disk" "No space left on device" Escape
   wait_title "$MAIN_TITLE" 3 || e2e_fail "full disk: the window did not come back after the recording"
   rename_to "other"
   expect_box "a rename on a full disk" "No space left on device"

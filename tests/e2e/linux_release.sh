@@ -44,9 +44,11 @@ for size in 16 32 48 64 128 256; do
 done
 depends=$(dpkg-deb -f "$DEB" Depends)
 [ -n "$depends" ] || e2e_fail "the control file names no dependencies"
-for lib in libc6 libqt6widgets6 libcurl4 libxtst6 libxi6; do
+for lib in libc6 libqt6widgets6 libcurl4 libxtst6; do
   grep -qw "$lib" <<<"$depends" || e2e_fail "Depends lacks $lib: $depends"
 done
+# XInput is not used by the program; the package must not pull it in.
+! grep -qw libxi6 <<<"$depends" || e2e_fail "Depends names libxi6, which the program does not use: $depends"
 [ "$(dpkg-deb -f "$DEB" Package)" = qel-autoclicker ] || e2e_fail "wrong package name"
 [ "$(dpkg-deb -f "$DEB" Version)" = "$VERSION" ] || e2e_fail "wrong version"
 e2e_log "package contents as expected ($(stat -c %s "$DEB") bytes)"

@@ -8,6 +8,8 @@
 #     gets the two clicks twice at the recorded places, each pass as long as the recording.
 #  3. A hostile macro folder (1000 files, one of 50 MB, random bytes, one million events):
 #     the program starts, skips what it cannot read and still answers clicks.
+#  4. A new recording among older macros, then a restart: the selection restored from the
+#     settings is the new recording (Start plays it).
 # Wine hands a hotkey to the program only while one of its windows has the keyboard, so
 # every key goes to the compact window or to the target window, both Wine windows.
 #
@@ -165,5 +167,36 @@ for sel in 996 995; do
   [ "$SAVED" = "$WANT" ] || win_fail "stored selection $sel came back as $SAVED, expected $WANT (996 readable macros)"
 done
 echo "996 of 1000 files loaded, the unreadable ones skipped; the program stayed responsive"
+
+# ================= 4. the selection survives a restart: a new recording among older macros
+# takes the place the next start will give it (files sorted by name), so the stored
+# position finds it again. Start after the restart plays it: its one move tells which.
+rm -f "$MACROS"/*.qelmac
+one_move() { printf '\xef\xbb\xbfName=%s\r\nDurationMs=0\r\nE=0|0|%s|-1\r\n' "$2" "$3" >"$MACROS/$1"; }
+one_move 2025-01-10_09.00.00.qelmac January "101|101"
+one_move Work.qelmac Work "202|202"
+printf '[Target]\r\nmode=2\r\n[Repeat]\r\nuntilStopped=0\r\ncount=1\r\n[Macros]\r\nselected=0\r\n' >"$SETTINGS"
+win_start_app
+win_click $((10 + 11 + 20)) $((58 + 127 + 12))   # "Create"
+wait_title "^ *Recording starts in" 5 || win_fail "no countdown after Create"
+xdotool mousemove 303 303
+sleep 0.3
+xdotool key ctrl+shift+r
+wait_title "^ *Recording\.\.\." 3 || win_fail "the start-macros hotkey did not start the recording"
+xdotool key ctrl+shift+x
+wait_title "^$WIN_TITLE\$" 5 || win_fail "the stop hotkey did not end the recording"
+win_close_app
+win_wait_app_end 10 || win_fail "the program did not end after its window was closed"
+SAVED=$(tr -d '\r' <"$SETTINGS" | sed -n '/^\[Macros\]/,/^\[/s/^selected=//p')
+win_start_app
+# shellcheck disable=SC2086
+xdotool mousemove $((OX + ${WIN_START% *})) $((OY + ${WIN_START#* })) click 1
+wait_title "^$WIN_TITLE\$" 5 || win_fail "playback did not end"
+sleep 0.3
+AT=$(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1,\2/')
+echo "a new recording among [January, Work]: stored selected=$SAVED; after a restart Start moved the pointer to $AT"
+[ "$AT" = "303,303" ] || win_fail "after a restart the selection is not the new recording (its move is to 303,303)"
+win_close_app
+win_wait_app_end 10 || win_fail "the program did not end after its window was closed"
 
 echo "PASS"

@@ -189,6 +189,32 @@ TEST(MacroFile, LoadFailsForMissingOrNonUtf8Files) {
   }
 }
 
+// A name never changes what its file means: one that would read back differently is not
+// written at all, and every other name reads back exactly.
+TEST(MacroFile, ANameReadsBackAsItWasOrIsNotWritten) {
+  TempFolder dir;
+  const std::vector<TMacroMouseEvent> events = {Ev(0, mekMove, 1, 2, -1), Ev(40, mekDown, 1, 2, 0)};
+  for (const std::string name : {"a\tb", "a\x01" "b", " lead and trail ", "k=v|x", "E=0|1|5|5|0", "\xC2\x85"}) {
+    TRecordedMacro m;
+    m.SetName(name);
+    m.SetDurationMs(40);
+    m.Events() = events;
+    m.SaveToFile(dir.File("ok.qelmac"));
+    const auto back = TRecordedMacro::LoadFromFile(dir.File("ok.qelmac"));
+    EXPECT_EQ(back->Name(), name);
+    EXPECT_EQ(back->DurationMs(), 40u) << name;
+    EXPECT_EQ(back->Events(), events) << name;
+  }
+  for (const std::string name : {"abc\nE=0|1|5|5|0\nDurationMs=99\nxyz", "a\rb", "a\r\n"}) {
+    TRecordedMacro m;
+    m.SetName(name);
+    m.SetFileName("old");
+    EXPECT_THROW(m.SaveToFile(dir.File("bad.qelmac")), std::runtime_error) << name;
+    EXPECT_EQ(m.FileName(), "old");
+    EXPECT_FALSE(fs::exists(dir.File("bad.qelmac")));
+  }
+}
+
 TEST(MacroFile, SaveIntoAMissingFolderFailsAndKeepsTheFileName) {
   TempFolder dir;
   TRecordedMacro m;
@@ -205,17 +231,23 @@ TEST(MacroNames, SanitizeAndTrim) {
                {"  \t x:y*z?\"<>|\\ \r\n", "x_y_z______"},
                {"", "Macro"},
                {" \x01\x7F ", "Macro"},
-               {"in\tside", "in\tside"},  // control characters inside stay
+               // Inside, control characters go too: no file name with a line break or a tab.
+               {"in\tside", "in_side"},
+               {"abc\nE=0|1|5|5|0\r\nxyz", "abc_E=0_1_5_5_0__xyz"},
+               {"x\xC2\x85y\x7Fz", "x_y_z"},  // NEL (a C1 control) and DEL
+               {"x\xC2\xA0y", "x\xC2\xA0y"},  // a no-break space is no control character
                {"2025-03-07 14.05.09", "2025-03-07 14.05.09"},
                {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}};
   for (const Case& c : cases) EXPECT_EQ(SanitizeMacroFileName(c.in), c.out) << c.in;
 }
 
-TEST(MacroNames, OnlyAtoZIgnoreCase) {
-  EXPECT_TRUE(macros::EqualIgnoreCaseAZ("Test", "tEST"));
-  EXPECT_FALSE(macros::EqualIgnoreCaseAZ("\xC3\x89", "\xC3\xA9"));  // É and é differ
-  EXPECT_FALSE(macros::EqualIgnoreCaseAZ("Test", "Test "));
-  EXPECT_FALSE(macros::EqualIgnoreCaseAZ("@", "`"));  // 0x40 and 0x60 are no letters
+TEST(MacroNames, ControlCharactersAreFoundWhereverTheyAre) {
+  using namespace std::string_literals;
+  for (const std::string& name : {"a\nb"s, "\rab"s, "ab\t"s, "a\x01"s, "a\x7F"s, "a\xC2\x80"s, "a\xC2\x9F"s, "a\0b"s})
+    EXPECT_TRUE(macros::HasControlCharacter(name)) << name;
+  // U+00A0 and U+2028 are blanks of their own kind, not controls; C2 alone is a cut letter.
+  for (const char* name : {"", "plain", "\xC2\xA0", "\xC3\xA9t\xC3\xA9", "a b", "\xE2\x80\xA8", "\xC2"})
+    EXPECT_FALSE(macros::HasControlCharacter(name)) << name;
 }
 
 TEST(MacroNames, StampAndDuration) {

@@ -1,4 +1,9 @@
+#include <functional>
+#include <iterator>
+
 #include "MacroWindowFixture.h"
+#include "hotkeys/HotkeyData.h"
+#include "macros/FileNames.h"
 
 namespace {
 
@@ -117,13 +122,38 @@ TEST_F(MacroLibraryTest, RenameNeedsASelectionAndANewName) {
   EXPECT_EQ(f->Label1.Caption(), "Ready");
 }
 
+// Pasted text keeps its line breaks: written into the name line they would give the macro
+// another name, another duration and events of their own at the next start.
+TEST_F(MacroLibraryTest, RenameRefusesANameWithControlCharactersAnywhere) {
+  PutMacro("t.qelmac", "Test", {Ev(0, mekMove, 1, 1, -1)});
+  Open();
+  const std::string before = Read("t.qelmac");
+  const char* pasted[] = {"abc\nE=0|1|5|5|0\nDurationMs=99\nxyz", "abc\r\nxyz", "a\rb", "a\tb", "a\x01" "b",
+                          "a\x7F" "b", "a\xC2\x85" "b"};
+  for (const char* name : pasted) {
+    p.dialogs.inputAnswers.push_back({true, name});
+    f->bRename.UserClicked();
+  }
+  EXPECT_EQ(Messages(), Strings(std::size(pasted), "A macro name cannot hold line breaks, tabs or other control characters."));
+  EXPECT_EQ(p.dialogs.shown.back().kind, ui::MsgKind::Warning);
+  EXPECT_EQ(Lines(), Strings{"Test"});
+  EXPECT_EQ(Files(), Strings{"t.qelmac"});
+  EXPECT_EQ(Read("t.qelmac"), before);
+  // Blanks and control characters at the ends are trimmed as before, not refused.
+  p.dialogs.inputAnswers.push_back({true, "\r\n Fine \t\n"});
+  f->bRename.UserClicked();
+  EXPECT_EQ(Lines(), Strings{"Fine"});
+  EXPECT_EQ(Files(), Strings{"Fine.qelmac"});
+  EXPECT_EQ(TRecordedMacro::LoadFromFile(PathOf("Fine.qelmac"))->Name(), "Fine");
+}
+
 TEST_F(MacroLibraryTest, RenameWritesTheSafeFileNameAndDeletesTheOldFile) {
   PutMacro("2025-03-07_14.05.09.qelmac", "2025-03-07 14.05.09 (3.2s)", {Ev(0, mekMove, 5, 6, -1)});
   PutMacro("z.qelmac", "Zulu");
   Open();
   p.dialogs.inputAnswers.push_back({true, " a/b "});
   f->bRename.UserClicked();
-  EXPECT_EQ(Lines(), (Strings{"a/b", "Zulu"}));  // keeps its place
+  EXPECT_EQ(Lines(), (Strings{"a/b", "Zulu"}));
   EXPECT_EQ(Selected(), 0);
   EXPECT_EQ(Files(), (Strings{"a_b.qelmac", "z.qelmac"}));
   EXPECT_EQ(f->GetSelectedMacro()->FileName(), PathOf("a_b.qelmac"));
@@ -153,14 +183,17 @@ TEST_F(MacroLibraryTest, RenameToTheSameFileRewritesItInPlace) {
 TEST_F(MacroLibraryTest, RenameOntoAnExistingFileInAnyCaseIsRefused) {
   PutMacro("1.qelmac", "One");
   Put("OTHER.qelmac", "\xFF not even a macro");
+  Put("\xC3\xA9t\xC3\xA9 \xD0\xB6.qelmac", "Name=x\r\n");  // "été ж": one file on Windows whatever the case
   Open();
-  for (const char* target : {"other", "Other", "OTHER"}) {
+  const char* targets[] = {"other", "Other", "OTHER", "\xC3\x89T\xC3\x89 \xD0\x96", "\xC3\x89t\xC3\xA9 \xD0\xB6"};
+  for (const char* target : targets) {
     p.dialogs.inputAnswers.push_back({true, target});
+    f->lbMacroses.UserSelected(0);
     f->bRename.UserClicked();
   }
-  EXPECT_EQ(Messages(), Strings(3, "A macro file with this name already exists."));
-  EXPECT_EQ(Lines(), Strings{"One"});
-  EXPECT_EQ(Files(), (Strings{"1.qelmac", "OTHER.qelmac"}));
+  EXPECT_EQ(Messages(), Strings(std::size(targets), "A macro file with this name already exists."));
+  EXPECT_EQ(Lines(), (Strings{"One", "x"}));
+  EXPECT_EQ(Files(), (Strings{"1.qelmac", "OTHER.qelmac", "\xC3\xA9t\xC3\xA9 \xD0\xB6.qelmac"}));
   EXPECT_EQ(f->Label1.Caption(), "Ready");
 }
 
@@ -251,6 +284,73 @@ TEST_F(MacroLibraryTest, RemoveOfAMacroWhoseFileIsGoneJustDropsIt) {
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(Lines(), Strings{"same"});
   EXPECT_EQ(Selected(), 0);  // another macro of that name, ignoring case
+}
+
+// The selection is stored as a position, and the next start lists the files sorted by
+// name: a new recording and a renamed macro take the place they will have then.
+TEST_F(MacroLibraryTest, TheMacroSelectedAtExitIsTheOneSelectedAfterTheNextStart) {
+  struct Case {
+    const char* what;
+    std::function<void(TFrmMain&)> act;
+    const char* selectedName;
+  } cases[] = {
+      {"a new recording lands between older ones",
+       [this](TFrmMain& w) {
+         w.btnCreateMacros.UserClicked();
+         p.hotkeys.Press(hotkeys::kStartMacrosHotkeyId);
+         p.hotkeys.Press(hotkeys::kStopHotkeyId);
+       },
+       "2025-03-07 14.05.09 (0.0s)"},
+      {"a rename moves the macro to its file's place",
+       [this](TFrmMain& w) {
+         w.lbMacroses.UserSelected(0);
+         p.dialogs.inputAnswers.push_back({true, "Zz"});
+         w.bRename.UserClicked();
+       },
+       "Zz"},
+      {"a rename to a name with a capital letter sorts without regard to case",
+       [this](TFrmMain& w) {
+         w.lbMacroses.UserSelected(1);
+         p.dialogs.inputAnswers.push_back({true, "\xC3\x89t\xC3\xA9"});  // Été, after every a-z name
+         w.bRename.UserClicked();
+       },
+       "\xC3\x89t\xC3\xA9"},
+  };
+  // The faked profile holds the values; the file only has to exist to be read.
+  std::ofstream(settings::GetSettingsFileName(p.env)) << "";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& name : Files()) fs::remove(PathOf(name));
+    PutMacro("2025-01-10_09.00.00.qelmac", "2025-01-10 09.00.00 (1.0s)");
+    PutMacro("Work.qelmac", "Work");
+    PutMacro("work2.qelmac", "work2");
+    Open();
+    c.act(*f);
+    ASSERT_TRUE(f->GetSelectedMacro());
+    ASSERT_EQ(f->GetSelectedMacro()->Name(), c.selectedName);
+    const Strings before = Lines();
+    f->FormCloseQuery();
+    f->FormDestroy();  // the settings are written
+    Open();
+    EXPECT_EQ(Lines(), before);
+    ASSERT_TRUE(f->GetSelectedMacro());
+    EXPECT_EQ(f->GetSelectedMacro()->Name(), c.selectedName);
+    f->FormDestroy();
+  }
+}
+
+TEST_F(MacroLibraryTest, AMacroWithoutAFileGoesLastAndTheOthersByFileName) {
+  auto macro = [](const std::string& file) {
+    auto m = std::make_shared<TRecordedMacro>();
+    m->SetFileName(file);
+    return m;
+  };
+  const std::vector<MacroPtr> list = {macro("/d/a.qelmac"), macro("C:\\d\\M.qelmac"), macro("/d/x.qelmac"), macro("")};
+  EXPECT_EQ(macros::ListPosition(list, "/e/0.qelmac"), 0u);
+  EXPECT_EQ(macros::ListPosition(list, "/e/b.qelmac"), 1u);
+  EXPECT_EQ(macros::ListPosition(list, "C:\\e\\m_.qelmac"), 2u);  // "m_" after "M." in any case
+  EXPECT_EQ(macros::ListPosition(list, "/e/\xC3\xA9.qelmac"), 3u);  // é after every a-z name
+  EXPECT_EQ(macros::ListPosition(list, ""), 4u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <stdexcept>
 
 #include "MacroWindowFixture.h"
 #include "clicker/AbsoluteCoord.h"
@@ -136,7 +137,7 @@ TEST_F(MacroPlaybackTest, UntilStoppedRunsUntilTheStopHotkeyAndCountsOnlyWholePa
   for (size_t i = 1; i < servings.size(); ++i) EXPECT_LE(servings[i] - servings[i - 1], 50u) << i;
 }
 
-TEST_F(MacroPlaybackTest, AStopDuringALongWaitSendsNothingMore) {
+TEST_F(MacroPlaybackTest, AStopDuringALongWaitSendsOnlyTheReleaseOfTheHeldButton) {
   AddAndSelect({Ev(0, mekDown, 5, 5, 0), Ev(5000, mekUp, 5, 5, 0)});
   RepeatCount(10);
   WhileServing([&] {
@@ -144,9 +145,78 @@ TEST_F(MacroPlaybackTest, AStopDuringALongWaitSendsNothingMore) {
   });
   f->btnStart.UserClicked();
   EXPECT_EQ(f->Label1.Caption(), "Stopped by button. Runs done: 0");
-  // The press stays pressed: its release was never played.
-  EXPECT_EQ(SentSince(0), (std::vector<Sent>{{0, kMove}, {0, platform::kMouseLeftDown}}));
+  // The played release never comes; the button is let go where the pointer is, at once.
+  ASSERT_EQ(p.mouse.sent.size(), 3u);
+  EXPECT_EQ(SentSince(0)[0], (Sent{0, kMove}));
+  EXPECT_EQ(SentSince(0)[1], (Sent{0, platform::kMouseLeftDown}));
+  EXPECT_EQ(p.mouse.sent[2].flags, platform::kMouseLeftUp);
+  EXPECT_GE(p.mouse.sentAt[2], 1000u);
   EXPECT_LE(p.clock.now, 1050u);
+}
+
+// However playback ends early, every button it pressed and has not released is released,
+// once, and nothing else is sent. A pass that completes keeps what the macro recorded.
+TEST_F(MacroPlaybackTest, EveryWayOfEndingEarlyReleasesWhatPlaybackHolds) {
+  using platform::kMouseLeftUp, platform::kMouseRightUp, platform::kMouseMiddleUp;
+  // Left pressed and released; right and middle still held when the long wait begins.
+  const std::vector<TMacroMouseEvent> held = {Ev(0, mekDown, 5, 5, 0),  Ev(10, mekDown, 5, 5, 1),
+                                              Ev(20, mekUp, 5, 5, 0),   Ev(30, mekDown, 5, 5, 2),
+                                              Ev(30, mekDown, 5, 5, 7), Ev(5000, mekUp, 5, 5, 1),
+                                              Ev(5000, mekUp, 5, 5, 2)};
+  // Ends each pass with the left button down, as a recording stopped during a drag does.
+  const std::vector<TMacroMouseEvent> endsHeld = {Ev(0, mekDown, 5, 5, 0), Ev(100, mekMove, 6, 6, -1)};
+  enum How { kHotkey, kButton, kClose, kError, kNone };
+  struct Case {
+    const char* what;
+    std::vector<TMacroMouseEvent> events;
+    int repeat;  // 0: until stopped
+    How how;
+    std::vector<std::uint32_t> after;  // what is sent once the stop came (or last)
+  } cases[] = {
+      {"stop hotkey", held, 3, kHotkey, {kMouseRightUp, kMouseMiddleUp}},
+      {"Stop button", held, 3, kButton, {kMouseRightUp, kMouseMiddleUp}},
+      {"window closed", held, 3, kClose, {kMouseRightUp, kMouseMiddleUp}},
+      {"an error", held, 3, kError, {kMouseRightUp, kMouseMiddleUp}},
+      {"held across passes", endsHeld, 0, kHotkey, {kMouseLeftUp}},
+      {"count reached: the last pass ends as recorded", endsHeld, 2, kNone, {kMove}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    p.mouse.sent.clear();
+    p.mouse.sentAt.clear();
+    errors.clear();
+    AddAndSelect(c.events);
+    if (c.repeat > 0)
+      RepeatCount(c.repeat);
+    else
+      f->rbUntilStopped.UserClicked();
+    const std::uint64_t stopAt = p.clock.now + 1030;
+    size_t sentBeforeStop = 0;
+    bool stopped = false;
+    WhileServing([&] {
+      if (stopped || c.how == kNone || p.clock.now < stopAt) return;
+      stopped = true;
+      sentBeforeStop = p.mouse.sent.size();
+      switch (c.how) {
+        case kHotkey: p.hotkeys.Press(hotkeys::kStopHotkeyId); break;
+        case kButton: f->btnStop.UserClicked(); break;
+        case kClose: f->FormCloseQuery(); break;
+        case kError: throw std::runtime_error("lost the display");
+        case kNone: break;
+      }
+    });
+    f->btnStart.UserClicked();
+    WhileServing(nullptr);
+    if (c.how == kError) {
+      EXPECT_EQ(errors, Strings{"lost the display"});
+      f->StopRun("after the error");
+    }
+    EXPECT_FALSE(f->FRunning);
+    if (c.how == kNone) sentBeforeStop = p.mouse.sent.size() - 1;  // the last event sent
+    std::vector<std::uint32_t> after;
+    for (size_t i = sentBeforeStop; i < p.mouse.sent.size(); ++i) after.push_back(p.mouse.sent[i].flags);
+    EXPECT_EQ(after, c.after);
+  }
 }
 
 TEST_F(MacroPlaybackTest, RenameRemoveAndReselectDuringPlaybackLeaveThePlayedMacroAlone) {

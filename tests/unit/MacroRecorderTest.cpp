@@ -179,11 +179,9 @@ TEST_F(MacroRecorderTest, RecordingsWithinOneSecondGetNumberedFiles) {
 
 TEST_F(MacroRecorderTest, NothingRecordedSavesNothing) {
   p.screen.cursorOk = false;
-  p.hook.failInstall = true;  // a hook that cannot be installed is not reported
   Open();
   RecordNow();
   EXPECT_TRUE(f->FRecordedEvents.empty());
-  EXPECT_FALSE(f->FMouseHook);
   Hotkey(hotkeys::kStopHotkeyId);
   EXPECT_EQ(f->Label1.Caption(), "Macro recording cancelled or empty.");
   EXPECT_TRUE(Files().empty());
@@ -201,18 +199,111 @@ TEST_F(MacroRecorderTest, ClosingWhileRecordingSavesTheMacro) {
   EXPECT_EQ(Files(), Strings{"2025-03-07_14.05.09.qelmac"});
 }
 
-TEST_F(MacroRecorderTest, AFailedSaveDiscardsTheMacroAfterTheWindowIsBack) {
+// Without the mouse hook a recording would be the start position and nothing more,
+// saved as if it had worked.
+TEST_F(MacroRecorderTest, AHookThatCannotBeInstalledRefusesToRecord) {
+  p.hook.failInstall = true;
   Open();
-  fs::create_directories(PathOf("2025-03-07_14.05.09.qelmac") + "/inside");  // no file can go there
-  RecordNow();
+  const std::string normalCaption = Caption();
+  f->btnCreateMacros.UserClicked();
+  for (int i = 0; i < 11; ++i) p.clock.Advance(1000);  // the countdown runs out
+  const std::string why =
+      "Recording cannot start: the program cannot watch the mouse on this system (on Linux the X server needs "
+      "its RECORD extension). Clicking and playing macros still work.";
+  EXPECT_FALSE(f->FRecording);
+  EXPECT_FALSE(f->FWaitingForRecordStart);
+  EXPECT_FALSE(f->FCountdownTimer->Enabled());
+  EXPECT_FALSE(f->FRecUiActive);
+  EXPECT_EQ(Caption(), normalCaption);
+  EXPECT_EQ(Messages(), Strings{why});
+  EXPECT_EQ(p.dialogs.shown[0].kind, ui::MsgKind::Error);
+  EXPECT_EQ(f->Label1.Caption(), why);
+  // The stop hotkey finds nothing to save, and the program clicks as before.
   Hotkey(hotkeys::kStopHotkeyId);
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_NE(errors[0].find("2025-03-07_14.05.09.qelmac"), std::string::npos) << errors[0];
+  EXPECT_TRUE(Files().empty());
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(f->Label1.Caption(), why);
+  f->rbCurrentCursorPosition.UserClicked();
+  f->btnStart.UserClicked();
+  EXPECT_TRUE(f->FRunning);
+}
+
+struct FailedSave : MacroRecorderTest {
+  const std::string name = "2025-03-07 14.05.09 (0.0s)";
+  const std::string blocked = PathOf("2025-03-07_14.05.09.qelmac");
+  // A folder where the file should go: no file can be written there, whoever runs the test.
+  void Block() const { fs::create_directories(blocked + "/inside"); }
+  void Unblock() const { fs::remove_all(blocked); }
+};
+
+TEST_F(FailedSave, TheRecordingStaysInTheListAndRenameSavesItLater) {
+  PutMacro("0.qelmac", "Older");
+  Open();
+  Block();
+  RecordNow();
+  p.dialogs.answers.push_back(ui::MsgResult::No);
+  Hotkey(hotkeys::kStopHotkeyId);
+  EXPECT_TRUE(errors.empty());
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  const auto& box = p.dialogs.shown[0];
+  EXPECT_EQ(box.kind, ui::MsgKind::Error);
+  EXPECT_EQ(box.buttons, ui::MsgButtons::YesNo);
+  EXPECT_EQ(box.text.rfind("The macro could not be saved: Cannot write file \"" + blocked, 0), 0u) << box.text;
+  EXPECT_NE(box.text.find("The recording is not lost: it stays in the macro list as \"" + name + "\""),
+            std::string::npos)
+      << box.text;
   EXPECT_FALSE(f->FRecording);
   EXPECT_FALSE(f->FRecUiActive);
-  EXPECT_TRUE(f->FMacros.empty());
-  EXPECT_TRUE(Lines().empty());
-  EXPECT_EQ(f->Label1.Caption(), "Recording macro...");
+  EXPECT_EQ(Lines(), (Strings{"Older", name}));
+  EXPECT_EQ(Selected(), 1);
+  EXPECT_EQ(f->GetSelectedMacro()->FileName(), "");
+  EXPECT_EQ(f->Label1.Caption(), "Macro not saved: " + name + ". Rename saves it.");
+
+  // It plays like any other macro.
+  f->rbRepeatCount.UserClicked();
+  f->seRepeat.SetValue(1);
+  f->btnStart.UserClicked();
+  EXPECT_EQ(f->Label1.Caption(), "Completed macro repeat count. Runs done: 1");
+  EXPECT_EQ(p.mouse.sent.size(), 1u);
+
+  // Once the cause is gone, Rename writes it, under its own name too.
+  Unblock();
+  p.dialogs.inputAnswers.push_back({true, name});
+  f->bRename.UserClicked();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Files(), (Strings{"0.qelmac", name + ".qelmac"}));
+  EXPECT_EQ(TRecordedMacro::LoadFromFile(PathOf(name + ".qelmac"))->Events(), (Events{Ev(0, mekMove, 500, 400, -1)}));
+  EXPECT_EQ(f->GetSelectedMacro()->FileName(), PathOf(name + ".qelmac"));
+  EXPECT_EQ(f->Label1.Caption(), "Macro renamed.");
+}
+
+TEST_F(FailedSave, YesTriesAgainUntilTheFileIsWritten) {
+  Open();
+  Block();
+  RecordNow();
+  int asked = 0;
+  p.dialogs.whileOpen = [&] {
+    if (++asked == 2) Unblock();  // the user frees the folder while the second box is open
+  };
+  Hotkey(hotkeys::kStopHotkeyId);
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(Files(), Strings{"2025-03-07_14.05.09.qelmac"});
+  EXPECT_EQ(Lines(), Strings{name});
+  EXPECT_EQ(f->GetSelectedMacro()->FileName(), blocked);
+  EXPECT_EQ(f->Label1.Caption(), "Macro saved: " + name + ". Recording stopped by hotkey.");
+}
+
+TEST_F(FailedSave, AtCloseTheQuestionSaysThatNoMeansLosingIt) {
+  Open();
+  Block();
+  RecordNow();
+  p.dialogs.answers.push_back(ui::MsgResult::No);
+  f->FormCloseQuery();
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  EXPECT_NE(p.dialogs.shown[0].text.find("If the program ends now, the recording is lost."), std::string::npos)
+      << p.dialogs.shown[0].text;
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(MacroRecorderTest, TheHookFindsNoWindowOnceItIsGone) {
