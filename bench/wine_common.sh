@@ -26,9 +26,10 @@ wine_setup() {
 
 # wine_start_target LOG: the Win32 target window at 900,700 (240x200), logging each press.
 wine_start_target() {
-  x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-    -o "$BENCH_WORK/win_target.exe" "$(dirname "$BENCH_HERE")/tests/e2e/win/win_target.cpp" -lshell32 || exit 1
-  wine "$BENCH_WORK/win_target.exe" "$(winpath "$1")" 900 700 240 200 >/dev/null 2>&1 &
+  local target
+  target="$(dirname "$(dirname "$(dirname "$WINE_EXE")")")/tests/windows/win_target.exe"
+  [ -f "$target" ] || { echo "missing $target (build the Windows edition)"; exit 1; }
+  wine "$target" "$(winpath "$1")" 900 700 240 200 >/dev/null 2>&1 &
   bench_track $!
   for _ in $(seq 300); do xdotool search --name "QEL Target" >/dev/null 2>&1 && break; sleep 0.1; done
 }

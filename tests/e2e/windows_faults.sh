@@ -33,10 +33,7 @@ trap faults_cleanup EXIT
 win_exe "${1:-}"
 T_START=$(date +%s)
 
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-  -o "$WIN_WORK/hold_hotkey.exe" "$WIN_ROOT/tests/e2e/win/hold_hotkey.cpp"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-  -o "$WIN_WORK/hold_profile_lock.exe" "$WIN_ROOT/tests/e2e/win/hold_profile_lock.cpp"
+cp "$(win_tool hold_hotkey)" "$(win_tool hold_profile_lock)" "$WIN_WORK/" || win_fail "helper programs not built"
 
 win_start_display
 win_start_wine

@@ -9,10 +9,8 @@
 # The probe asks for outside input by printing "STEP <id> <xdotool arguments>"; this script
 # runs xdotool and answers with <id>.done in the handshake folder.
 #
-# Environment: QEL_WIN_BUILD (the cross build folder holding libqel_core.a; default
-# build/windows, configured and built here when missing), QEL_WIN_CORE_LIB (a ready
-# libqel_core.a instead), WINEPREFIX (default
-# /tmp/wine-winsvc), QEL_E2E_DISPLAY (default 95).
+# Environment: QEL_WIN_BUILD (the cross build folder whose tests/windows holds the probes;
+# default build/windows), WINEPREFIX (default /tmp/wine-winsvc), QEL_E2E_DISPLAY (default 95).
 set -uo pipefail
 cd "$(dirname "$0")/../.."
 source tests/e2e/lib.sh
@@ -25,7 +23,6 @@ export WINEPREFIX=${WINEPREFIX:-/tmp/wine-winsvc}
 export WINEDEBUG=${QEL_WINEDEBUG:--all}
 # No Mono or Gecko installer dialogs while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-CXX=x86_64-w64-mingw32-g++-posix
 WORK=$(mktemp -d /tmp/qel-winsvc-e2e.XXXXXX)
 
 cleanup() {
@@ -36,30 +33,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# --- build -----------------------------------------------------------------------------------
-t0=$(date +%s)
-CORE_LIB=${QEL_WIN_CORE_LIB:-}
-if [ -z "$CORE_LIB" ]; then
-  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || e2e_fail "configure $BUILD"
-  fi
-  cmake --build "$BUILD" --target qel_core -j2 >/dev/null || e2e_fail "building qel_core in $BUILD"
-  CORE_LIB=$BUILD/libqel_core.a
-fi
-# QEL_WIN_CXXFLAGS: extra flags, the same the core in QEL_WIN_BUILD was built with.
-build_tool() {  # build_tool NAME: tests/e2e/winsvc/NAME.cpp with the services and the core
-  # shellcheck disable=SC2086  # the extra flags are a list
-  $CXX -std=c++20 -O2 ${QEL_WIN_CXXFLAGS:-} -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/$1.cpp" \
-    "$ROOT"/src/win32/Win32Services*.cpp "$CORE_LIB" \
-    -static -luser32 -lshell32 -ladvapi32 -lgdi32 -lwinmm -o "$WORK/$1.exe"
-}
-build_tool services_probe || e2e_fail "building services_probe.exe"
-build_tool ini_agreement || e2e_fail "building ini_agreement.exe"
-$CXX -std=c++20 -O2 ${QEL_WIN_CXXFLAGS:-} -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/fit_font.cpp" \
-  "$ROOT/src/win32/Win32Style.cpp" "$ROOT/src/win32/Win32Pictures.cpp" \
-  -static -luser32 -lgdi32 -lgdiplus -lshlwapi -lole32 -o "$WORK/fit_font.exe" || e2e_fail "building fit_font.exe"
-e2e_log "built the probes in $(( $(date +%s) - t0 )) s"
+# --- the probes, built with the edition -------------------------------------------------------
+for tool in services_probe ini_agreement fit_font; do
+  [ -f "$BUILD/tests/windows/$tool.exe" ] || e2e_fail "missing $BUILD/tests/windows/$tool.exe (build the Windows edition)"
+  cp "$BUILD/tests/windows/$tool.exe" "$WORK/"
+done
 
 # --- display and prefix ------------------------------------------------------------------------
 e2e_start_display "$DISPLAY_NUM" 1280x1024x24

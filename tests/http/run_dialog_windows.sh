@@ -13,8 +13,7 @@ SERVER_PID=""
 trap '[ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null; win_cleanup' EXIT
 win_exe "${1:-}"
 
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-  -o "$WIN_WORK/fake_installer.exe" "$HERE/fake_installer.cpp" || win_fail "cannot build the fake installer"
+cp "$(win_tool fake_installer)" "$WIN_WORK/fake_installer.exe" || win_fail "the fake installer is not built"
 QEL_TEST_INSTALLER="$WIN_WORK/fake_installer.exe" python3 "$HERE/update_server.py" "$WIN_WORK" &
 SERVER_PID=$!
 for _ in $(seq 1 100); do [ -s "$WIN_WORK/port" ] && break; sleep 0.05; done

@@ -2,9 +2,9 @@
 # The Windows edition's WinHTTP client, cross-built and run under wine, against a local
 # test server.
 # usage: run_windows.sh [UPDATE_DRIVER_EXE | WINDOWS_BUILD_DIR]
-#   With a Windows build folder (one that holds libqel_core.a, e.g. build/windows) the driver
-#   is linked against that core; without an argument the core is cross-built first in
-#   $QEL_HTTP_WIN_BUILD (default /tmp/qel-http-windows).
+#   With a Windows build folder (e.g. build/windows) its driver (tests/windows/update_driver.exe)
+#   is used; without an argument the driver is cross-built first in $QEL_HTTP_WIN_BUILD
+#   (default /tmp/qel-http-windows).
 #   WINEPREFIX (default /tmp/wine-update) and DISPLAY_NUM (default 96, an Xvfb it starts).
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -12,15 +12,13 @@ ROOT=$(cd "$HERE/../.." && pwd)
 DRIVER=${1:-}
 if [ -z "$DRIVER" ] || [ -d "$DRIVER" ]; then
   BUILD=${DRIVER:-${QEL_HTTP_WIN_BUILD:-/tmp/qel-http-windows}}
-  if [ ! -f "$BUILD/libqel_core.a" ] || [ -z "$DRIVER" ]; then
+  if [ -z "$DRIVER" ]; then
     cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null || exit 1
-    cmake --build "$BUILD" --target qel_core -j2 >/dev/null || exit 1
+    cmake --build "$BUILD" --target update_driver -j2 >/dev/null || exit 1
   fi
-  DRIVER="$BUILD/update_driver.exe"
-  x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -Werror -I"$ROOT/src" -I"$ROOT/tests" \
-    "$HERE/update_driver.cpp" "$ROOT/src/win32/WinHttp.cpp" "$ROOT/tests/fakes/FakeClock.cpp" \
-    "$BUILD/libqel_core.a" -lwinhttp -static -static-libgcc -static-libstdc++ -o "$DRIVER" || exit 1
+  DRIVER="$BUILD/tests/windows/update_driver.exe"
+  [ -f "$DRIVER" ] || { echo "missing $DRIVER (build the Windows edition)"; exit 1; }
 fi
 command -v openssl >/dev/null || { echo "openssl is missing (apt-get install openssl)"; exit 1; }
 

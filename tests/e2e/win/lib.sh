@@ -58,7 +58,15 @@ win_exe() {
   local build=${1:-$WIN_ROOT/build/windows}
   WIN_EXE=$build/src/win32/QELAutoClicker.exe
   WIN_TRANSL=$build/src/win32/transl.dt
+  WIN_TOOLS=$build/tests/windows
   [ -f "$WIN_EXE" ] || win_fail "missing $WIN_EXE (build the Windows edition first)"
+}
+
+# win_tool NAME: the path of a helper program built with the edition (tests/windows).
+WIN_TOOLS=$WIN_ROOT/build/windows/tests/windows
+win_tool() {
+  [ -f "$WIN_TOOLS/$1.exe" ] || win_fail "missing $WIN_TOOLS/$1.exe (build the Windows edition first)"
+  printf '%s' "$WIN_TOOLS/$1.exe"
 }
 
 win_start_display() {
@@ -112,10 +120,10 @@ win_geometry() {
 
 # The target window (left 40, top 120, 240 x 200) logging presses to $WIN_CLICKS.
 win_start_target() {
-  x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-    -o "$WIN_WORK/win_target.exe" "$WIN_ROOT/tests/e2e/win/win_target.cpp" -lshell32
+  local target
+  target=$(win_tool win_target) || exit 1
   WIN_CLICKS=$WIN_WORK/clicks.txt
-  wine "$WIN_WORK/win_target.exe" "$(win_path "$WIN_CLICKS")" 40 120 240 200 >"$WIN_WORK/target.log" 2>&1 &
+  wine "$target" "$(win_path "$WIN_CLICKS")" 40 120 240 200 >"$WIN_WORK/target.log" 2>&1 &
   WIN_TARGET_PID=$!
   win_find_window "QEL Target" 30 >/dev/null || win_fail "target window did not appear"
 }
