@@ -22,41 +22,9 @@ constexpr char32_t kInvalidBase = 0x110000;
 
 // The next character of `s` from `i` (advanced past it).
 char32_t NextChar(std::string_view s, size_t& i) {
+  char32_t cp = 0;
   const auto c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80) {
-    ++i;
-    return c;
-  }
-  int more = 0;
-  char32_t cp = 0, min = 0;
-  if (c >= 0xC2 && c <= 0xDF) {
-    more = 1, cp = c & 0x1Fu, min = 0x80;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    more = 2, cp = c & 0x0Fu, min = 0x800;
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    more = 3, cp = c & 0x07u, min = 0x10000;
-  } else {
-    ++i;
-    return kInvalidBase + c;
-  }
-  if (s.size() - i <= static_cast<size_t>(more)) {
-    ++i;
-    return kInvalidBase + c;
-  }
-  for (int k = 1; k <= more; ++k) {
-    const auto n = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
-    if ((n & 0xC0u) != 0x80u) {
-      ++i;
-      return kInvalidBase + c;
-    }
-    cp = (cp << 6) | (n & 0x3Fu);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kInvalidBase + c;
-  }
-  i += static_cast<size_t>(more) + 1;
-  return cp;
+  return NextUtf8(s, i, cp) ? cp : kInvalidBase + c;
 }
 
 // Equal for characters of the same upper case; ordered as their upper case, except that
@@ -68,6 +36,37 @@ char32_t OrderKey(char32_t c) {
 }
 
 }  // namespace
+
+bool NextUtf8(std::string_view s, size_t& i, char32_t& cp) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    ++i;
+    cp = c;
+    return true;
+  }
+  int more = 0;
+  char32_t min = 0;
+  if (c >= 0xC2 && c <= 0xDF) {
+    more = 1, cp = c & 0x1Fu, min = 0x80;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    more = 2, cp = c & 0x0Fu, min = 0x800;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    more = 3, cp = c & 0x07u, min = 0x10000;
+  } else {
+    ++i;  // a continuation byte out of place, C0/C1 overlong leads, F5..FF
+    return false;
+  }
+  ++i;
+  if (s.size() - i < static_cast<size_t>(more)) return false;
+  for (int k = 0; k < more; ++k) {
+    const auto n = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+    if ((n & 0xC0u) != 0x80u) return false;
+    cp = (cp << 6) | (n & 0x3Fu);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+  i += static_cast<size_t>(more);
+  return true;
+}
 
 char32_t SimpleUpper(char32_t cp) {
   if (cp < 0x80) return (cp >= U'a' && cp <= U'z') ? cp - U'a' + U'A' : cp;

@@ -8,6 +8,11 @@
 // the OS or the locale, so both editions and every test machine agree.
 namespace text {
 
+// Strict UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF): the character
+// that starts at s[i] goes to `cp` and i moves past it. False when the bytes there are no
+// valid character; i then moves one byte on.
+bool NextUtf8(std::string_view s, size_t& i, char32_t& cp);
+
 // The simple upper case of a code point; itself when it has none.
 char32_t SimpleUpper(char32_t cp);
 

@@ -3,10 +3,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/TextCase.h"
+
 namespace macros {
 
 bool IsValidUtf8(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* p = begin;
   const auto* end = p + text.size();
   while (p < end) {
     // Runs of ASCII are the bulk of a macro file: skip them eight bytes at a time.
@@ -22,25 +25,10 @@ bool IsValidUtf8(std::string_view text) {
       ++p;
       continue;
     }
-    const unsigned char c = *p;
-    int more = 0;
-    std::uint32_t cp = 0, min = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-      more = 1, cp = c & 0x1Fu, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2, cp = c & 0x0Fu, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3, cp = c & 0x07u, min = 0x10000;
-    } else {
-      return false;  // a continuation byte out of place, C0/C1 overlong leads, F5..FF
-    }
-    if (end - p <= more) return false;
-    for (int i = 1; i <= more; ++i) {
-      if ((p[i] & 0xC0u) != 0x80u) return false;
-      cp = (cp << 6) | (p[i] & 0x3Fu);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    p += more + 1;
+    size_t i = static_cast<size_t>(p - begin);
+    char32_t cp = 0;
+    if (!platform::NextUtf8(text, i, cp)) return false;
+    p = begin + i;
   }
   return true;
 }
@@ -50,9 +38,7 @@ bool IsBlankOrControl(char c) {
   const auto u = static_cast<unsigned char>(c);
   return u <= 0x20 || u == 0x7F;
 }
-}  // namespace
 
-namespace {
 // The length of the control character at text[i], or 0 when there is none.
 size_t ControlLength(std::string_view text, size_t i) {
   const auto c = static_cast<unsigned char>(text[i]);

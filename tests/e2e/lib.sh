@@ -57,6 +57,15 @@ e2e_cleanup() {
   E2E_PIDS=()
 }
 
+# e2e_use_data DIR: DIR becomes the next start's APPDATA (the data folder); sets SETTINGS
+# and MACROS to its settings file and macro folder, which is created.
+e2e_use_data() {
+  export APPDATA=$1
+  SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"
+  MACROS="$APPDATA/QEL Auto Clicker/Macros"
+  mkdir -p "$MACROS"
+}
+
 # e2e_start_display NUM [WxHxD]: Xvfb on :NUM (no reset when the last client leaves, so
 # state set by a test survives) and openbox on it; exports DISPLAY.
 e2e_start_display() {

@@ -61,13 +61,6 @@ PY=$((TY + 140))
 clicks() { wc -l <"$CLICKS"; }
 crlf() { printf '%s\r\n' "$@"; }
 
-# use_data DIR: DIR becomes the next start's APPDATA; sets SETTINGS and MACROS.
-use_data() {
-  export APPDATA=$1
-  SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"
-  MACROS="$APPDATA/QEL Auto Clicker/Macros"
-  mkdir -p "$MACROS"
-}
 # put_macro FILE: a macro that clicks the target point twice.
 put_macro() {
   { printf '\xef\xbb\xbf'; crlf "Name=two clicks" "DurationMs=60" "E=0|0|$PX|$PY|-1" "E=10|1|$PX|$PY|0" \
@@ -199,7 +192,7 @@ must_end() {
 same_file() { cmp -s "$1" "$2" || e2e_fail "$3: $(basename "$1") was changed"; }
 
 # ================= 1. a read-only settings file
-use_data "$TMP/ro-settings"
+e2e_use_data "$TMP/ro-settings"
 crlf "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=50" "[Repeat]" "untilStopped=1" \
   "[HotkeyStart]" "vk=112" "mod=0" >"$SETTINGS"
 chmod 444 "$SETTINGS"
@@ -222,7 +215,7 @@ same_file "$SETTINGS" "$TMP/before.ini" "read-only settings"
 e2e_log "1. read-only settings: loaded, one error box at exit, file unchanged"
 
 # ================= 2. a read-only macro file
-use_data "$TMP/ro-macro"
+e2e_use_data "$TMP/ro-macro"
 crlf "[Target]" "mode=2" "[Repeat]" "untilStopped=0" "count=1" "[Macros]" "selected=0" >"$SETTINGS"
 put_macro "$MACROS/ro.qelmac"
 chmod 444 "$MACROS/ro.qelmac"
@@ -252,7 +245,7 @@ FULL=$TMP/full
 mkdir -p "$FULL"
 if mount -t tmpfs -o size=512k tmpfs "$FULL" 2>/dev/null; then
   FULL_MNT=$FULL
-  use_data "$FULL"
+  e2e_use_data "$FULL"
   crlf "[Target]" "mode=2" "[Interval]" "ms=7" "[Macros]" "selected=0" >"$SETTINGS"
   put_macro "$MACROS/keep.qelmac"
   cp "$SETTINGS" "$TMP/full-before.ini"
@@ -279,7 +272,7 @@ else
 fi
 
 # ================= 4. the data folder deleted while the program runs
-use_data "$TMP/deleted"
+e2e_use_data "$TMP/deleted"
 crlf "[Target]" "mode=2" "[Macros]" "selected=0" >"$SETTINGS"
 put_macro "$MACROS/gone.qelmac"
 start_app deleted
@@ -299,7 +292,7 @@ e2e_log "4. deleted data folder: Remove, a recording ($(basename "$NEW")) and th
 
 # ================= 5. the X server goes away
 LOST_NUM=$((DISPLAY_NUM + 1))
-use_data "$TMP/lost"
+e2e_use_data "$TMP/lost"
 for state in idle clicking recording; do
   [ -e "/tmp/.X11-unix/X$LOST_NUM" ] && e2e_fail "display :$LOST_NUM is already in use"
   Xvfb ":$LOST_NUM" -screen 0 1280x1024x24 -nolisten tcp >"$TMP/xvfb-$state.log" 2>&1 &
@@ -338,7 +331,7 @@ for state in idle clicking recording; do
 done
 
 # ================= 6. the start hotkey held by another client
-use_data "$TMP/held"
+e2e_use_data "$TMP/held"
 crlf "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=20" "[Repeat]" "untilStopped=1" >"$SETTINGS"
 "$HELPER" grab "$TMP/grab.log" >"$TMP/grab.out" &
 HOLDER=$!
@@ -367,7 +360,7 @@ wait "$HOLDER" 2>/dev/null
 e2e_log "6. Ctrl+Shift+S held elsewhere: no message, Start button and stop hotkey work, the holder got the key"
 
 # ================= 7. a second copy
-use_data "$TMP/two"
+e2e_use_data "$TMP/two"
 crlf "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=10" "[Repeat]" "untilStopped=0" \
   "count=5" "[Mine]" "keep=me" >"$SETTINGS"
 start_app first
@@ -397,7 +390,7 @@ done
 e2e_log "7. two copies: the hotkey ran the first only, the second's Start worked, the file is well-formed"
 
 # ================= 8. a stopped copy holding the data folder's lock
-use_data "$TMP/locked"
+e2e_use_data "$TMP/locked"
 crlf "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=20" >"$SETTINGS"
 # The holder keeps the lock on an open descriptor of the folder, as a copy stopped inside
 # a save does; ending it drops the lock and leaves nothing behind.

@@ -28,13 +28,6 @@ mkdir -p "$XDG_CONFIG_HOME"
 e2e_start_display "$DISPLAY_NUM" 1280x1024x24
 
 crlf() { printf '%s\r\n' "$@"; }
-# use_data DIR: DIR becomes the next start's APPDATA; sets SETTINGS and MACROS.
-use_data() {
-  export APPDATA=$1
-  SETTINGS="$APPDATA/QEL Auto Clicker/settings.ini"
-  MACROS="$APPDATA/QEL Auto Clicker/Macros"
-  mkdir -p "$MACROS"
-}
 # put_macro FILE NAME EVENT...: a macro file as the program writes it.
 put_macro() {
   local file=$1 name=$2
@@ -98,7 +91,7 @@ record_at() {
 }
 
 # ================= 1. the selection survives a restart
-use_data "$TMP/order"
+e2e_use_data "$TMP/order"
 crlf "[Target]" "mode=2" "[Repeat]" "untilStopped=0" "count=1" "[Macros]" "selected=0" >"$SETTINGS"
 put_macro "$MACROS/2025-01-10_09.00.00.qelmac" "January" "E=0|0|101|101|-1"
 put_macro "$MACROS/Work.qelmac" "Work" "E=0|0|202|202|-1"
@@ -161,7 +154,7 @@ e2e_log "2. pasted name refused; the file and what it plays are unchanged"
 "$TARGET" "QEL held target" "$TMP/held-clicks.txt" 700 120 300 300 &
 e2e_track $!
 e2e_wait_window "QEL held target" 30 >/dev/null || e2e_fail "the target window did not appear"
-use_data "$TMP/held"
+e2e_use_data "$TMP/held"
 crlf "[Target]" "mode=2" "[Repeat]" "untilStopped=0" "count=1" "[Macros]" "selected=0" >"$SETTINGS"
 put_macro "$MACROS/drag.qelmac" "drag" "E=0|0|850|270|-1" "E=0|1|850|270|0" "E=10|1|850|270|2" "E=8000|2|850|270|0" \
   "E=8000|2|850|270|2"
@@ -187,7 +180,7 @@ SHIM=$TMP/no_record.so
 cc -shared -fPIC -O1 -Wall -Wextra -Werror -o "$SHIM" "$ROOT/tests/e2e/x11/no_record.c" -ldl ||
   e2e_fail "could not build the RECORD shim"
 for how in missing refused; do
-  use_data "$TMP/norecord-$how"
+  e2e_use_data "$TMP/norecord-$how"
   crlf "[Target]" "mode=2" "[Repeat]" "untilStopped=0" "count=1" "[Macros]" "selected=0" >"$SETTINGS"
   put_macro "$MACROS/one.qelmac" "one" "E=0|0|404|404|-1"
   QEL_NO_RECORD=$how LD_PRELOAD=$SHIM start_app "norecord-$how"
