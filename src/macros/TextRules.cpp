@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/TextCase.h"
+#include "base/TextCase.h"
 
 namespace macros {
 
@@ -27,7 +27,7 @@ bool IsValidUtf8(std::string_view text) {
     }
     size_t i = static_cast<size_t>(p - begin);
     char32_t cp = 0;
-    if (!platform::NextUtf8(text, i, cp)) return false;
+    if (!text::NextUtf8(text, i, cp)) return false;
     p = begin + i;
   }
   return true;
