@@ -12,6 +12,7 @@
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -452,16 +453,39 @@ class SpinBox : public QSpinBox {
   std::function<void(const QString& typed)> onLeft;
   QLineEdit* edit() const { return lineEdit(); }
 
-  // Any whole number may be typed, also one beyond the range: it is brought into range
-  // when the field is left, not refused key by key.
+  // Any text may be typed, as into a plain edit field: whoever reads the field gets the
+  // number in it or the minimum, and it is brought into range when the field is left, not
+  // refused key by key.
   QValidator::State validate(QString& input, int& pos) const override {
-    static const QRegularExpression wholeNumber(QStringLiteral("^\\s*[+-]?\\d*\\s*$"));
-    if (!wholeNumber.match(input).hasMatch()) return QValidator::Invalid;
-    return QSpinBox::validate(input, pos) == QValidator::Acceptable ? QValidator::Acceptable
+    QString copy = input;
+    return QSpinBox::validate(copy, pos) == QValidator::Acceptable ? QValidator::Acceptable
                                                                     : QValidator::Intermediate;
   }
 
+  // Arrows, keys and the wheel step from what the text reads as, not from the last number
+  // Qt accepted, and clamp at the ends instead of refusing the step.
+  void stepBy(int steps) override {
+    const std::int64_t from = ui::SpinEdit::ParseValue(lineEdit()->text().toStdString(), minimum(), maximum());
+    const auto next = static_cast<int>(std::clamp<std::int64_t>(from + steps, minimum(), maximum()));
+    lineEdit()->setText(QString::number(next));
+    lineEdit()->selectAll();
+  }
+
  protected:
+  StepEnabled stepEnabled() const override {
+    return isReadOnly() ? StepEnabled(StepNone) : (StepUpEnabled | StepDownEnabled);
+  }
+
+  void keyPressEvent(QKeyEvent* e) override {
+    // Enter leaves the text as typed (Qt would replace it with its last accepted number);
+    // the window may use the key.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+      e->ignore();
+      return;
+    }
+    QSpinBox::keyPressEvent(e);
+  }
+
   void focusOutEvent(QFocusEvent* e) override {
     // The kit brings the typed text into range itself (an empty field becomes the
     // minimum); Qt's own correction on leaving is kept quiet.
@@ -481,8 +505,6 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
     w()->setKeyboardTracking(true);
     w()->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     w()->setAccelerated(true);
-    // A field this narrow would show no number beside its arrows; the keys still step it.
-    if (place.width < 48) w()->setButtonSymbols(QAbstractSpinBox::NoButtons);
     // Typed text and arrow steps both arrive as the text the field shows, also while it
     // is out of range (the spin box itself reports only numbers it accepts).
     QObject::connect(w()->edit(), &QLineEdit::textChanged, w(),
