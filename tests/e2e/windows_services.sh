@@ -57,7 +57,7 @@ build_tool() {  # build_tool NAME: tests/e2e/winsvc/NAME.cpp with the services a
 build_tool services_probe || e2e_fail "building services_probe.exe"
 build_tool ini_agreement || e2e_fail "building ini_agreement.exe"
 $CXX -std=c++20 -O2 ${QEL_WIN_CXXFLAGS:-} -Wall -Wextra -Werror -I"$ROOT/src" "$ROOT/tests/e2e/winsvc/fit_font.cpp" \
-  "$ROOT/src/win32/Win32Style.cpp" "$ROOT/src/win32/Win32Pictures.cpp" \
+  "$ROOT/src/win32/Win32Style.cpp" "$ROOT/src/win32/Win32Pictures.cpp" "$ROOT/src/ui/CaptionFit.cpp" \
   -static -luser32 -lgdi32 -lgdiplus -lshlwapi -lole32 -o "$WORK/fit_font.exe" || e2e_fail "building fit_font.exe"
 e2e_log "built the probes in $(( $(date +%s) - t0 )) s"
 

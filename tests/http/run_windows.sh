@@ -19,7 +19,8 @@ if [ -z "$DRIVER" ] || [ -d "$DRIVER" ]; then
   fi
   DRIVER="$BUILD/update_driver.exe"
   x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -Wall -Wextra -Werror -I"$ROOT/src" -I"$ROOT/tests" \
-    "$HERE/update_driver.cpp" "$ROOT/src/win32/WinHttp.cpp" "$ROOT/tests/fakes/FakeClock.cpp" \
+    "$HERE/update_driver.cpp" "$ROOT/src/win32/WinHttp.cpp" "$ROOT/src/win32/Win32ServicesText.cpp" \
+    "$ROOT/tests/fakes/FakeClock.cpp" \
     "$BUILD/libqel_core.a" -lwinhttp -static -static-libgcc -static-libstdc++ -o "$DRIVER" || exit 1
 fi
 command -v openssl >/dev/null || { echo "openssl is missing (apt-get install openssl)"; exit 1; }
