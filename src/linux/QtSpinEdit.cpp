@@ -31,7 +31,7 @@ class SpinBox : public QSpinBox {
   }
 
   // Arrows, keys and the wheel step from what the text reads as, not from the last number
-  // Qt accepted, and clamp at the ends instead of refusing the step.
+  // Qt accepted.
   void stepBy(int steps) override {
     const std::int64_t from = ui::SpinEdit::ParseValue(lineEdit()->text().toStdString(), minimum(), maximum());
     const auto next = static_cast<int>(std::clamp<std::int64_t>(from + steps, minimum(), maximum()));
@@ -40,8 +40,14 @@ class SpinBox : public QSpinBox {
   }
 
  protected:
+  // An arrow is off where the text already reads as that end of the range.
   StepEnabled stepEnabled() const override {
-    return isReadOnly() ? StepEnabled(StepNone) : (StepUpEnabled | StepDownEnabled);
+    if (isReadOnly()) return StepNone;
+    const int v = ui::SpinEdit::ParseValue(lineEdit()->text().toStdString(), minimum(), maximum());
+    StepEnabled on = StepNone;
+    if (v < maximum()) on |= StepUpEnabled;
+    if (v > minimum()) on |= StepDownEnabled;
+    return on;
   }
 
   void keyPressEvent(QKeyEvent* e) override {

@@ -172,16 +172,18 @@ TEST_F(QtPeers, SpinFieldsAcceptAnyTypedTextAndReadItByTheKitsRule) {
   }
 }
 
-// A step starts from what the text reads as and stops at the ends of the range.
-TEST_F(QtPeers, SpinStepsStartFromTheTextAndClampAtTheEnds) {
+// A step starts from what the text reads as; at the end of the range it reads as, that
+// arrow is off and the text stays (it reads as that end all the same).
+TEST_F(QtPeers, SpinStepsStartFromWhatTheTextReadsAs) {
   struct Case {
     const char* typed;
     Qt::Key key;
     const char* after;
   } const cases[] = {
-      {"abc", Qt::Key_Up, "6"}, {"abc", Qt::Key_Down, "5"}, {"99", Qt::Key_Up, "23"},
-      {"99", Qt::Key_Down, "22"}, {"", Qt::Key_Up, "6"},     {"23", Qt::Key_Up, "23"},
-      {"007", Qt::Key_Up, "8"},
+      {"abc", Qt::Key_Up, "6"},   {"99", Qt::Key_Down, "22"}, {"", Qt::Key_Up, "6"},
+      {"007", Qt::Key_Up, "8"},   {"-3", Qt::Key_Up, "6"},    {"12", Qt::Key_Down, "11"},
+      {"abc", Qt::Key_Down, "abc"}, {"99", Qt::Key_Up, "99"}, {"23", Qt::Key_Up, "23"},
+      {"5", Qt::Key_Down, "5"},
   };
   ui::SpinEdit field(group, {10, 20, 49, 24}, 5, 23, 10);
   auto* spin = As<QSpinBox>(field);
