@@ -5,6 +5,7 @@
 
 #include "base/AppInfo.h"
 #include "win32/Win32Pictures.h"
+#include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
 
 namespace win32ui {
@@ -136,7 +137,7 @@ ui::MsgResult Win32Dialogs::MessageBox(ui::MsgKind kind, const std::string& text
   }
   HWND owner = factory_.ModalOwner();
   if (!owner) flags |= MB_TASKMODAL | MB_SETFOREGROUND;
-  const int r = MessageBoxW(owner, Widen(text).c_str(), Widen(app::kAppTitle).c_str(), flags);
+  const int r = MessageBoxW(owner, win32::Utf8ToWide(text).c_str(), win32::Utf8ToWide(app::kAppTitle).c_str(), flags);
   switch (r) {
     case IDYES: return ui::MsgResult::Yes;
     case IDNO: return ui::MsgResult::No;
@@ -158,7 +159,7 @@ bool Win32Dialogs::InputBox(const std::string& caption, const std::string& promp
   t.Word(72);
   t.Word(0);
   t.Word(0);
-  t.Text(Widen(caption));
+  t.Text(win32::Utf8ToWide(caption));
   t.Word(9);
   t.Text(L"Segoe UI");
   t.Item(SS_LEFT | SS_NOPREFIX, 7, 6, 226, 18, kPromptId, kStaticAtom, L"");
@@ -166,13 +167,13 @@ bool Win32Dialogs::InputBox(const std::string& caption, const std::string& promp
   t.Item(BS_OWNERDRAW | WS_TABSTOP, 129, 50, 50, 15, IDOK, kButtonAtom, L"OK");
   t.Item(BS_OWNERDRAW | WS_TABSTOP, 183, 50, 50, 15, IDCANCEL, kButtonAtom, L"Cancel");
 
-  InputState state{&factory_, Widen(caption), Widen(prompt), Widen(text)};
+  InputState state{&factory_, win32::Utf8ToWide(caption), win32::Utf8ToWide(prompt), win32::Utf8ToWide(text)};
   const INT_PTR r = DialogBoxIndirectParamW(Win32WidgetFactory::Instance(),
                                             reinterpret_cast<LPCDLGTEMPLATEW>(t.Data()),
                                             factory_.ModalOwner(), InputProc,
                                             reinterpret_cast<LPARAM>(&state));
   if (r != IDOK) return false;
-  text = Narrow(state.text);
+  text = win32::WideToUtf8(state.text);
   return true;
 }
 

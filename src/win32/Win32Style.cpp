@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "ui/CaptionFit.h"
+#include "win32/Win32Gdi.h"
 #include "win32/Win32Pictures.h"
 
 namespace win32ui {
@@ -143,61 +145,42 @@ bool Style::Apply(const wchar_t* resourceName, std::string& error) {
 
 namespace {
 
-struct GdiSelect {
-  HDC dc;
-  HGDIOBJ old;
-  GdiSelect(HDC d, HGDIOBJ o) : dc(d), old(SelectObject(d, o)) {}
-  ~GdiSelect() { SelectObject(dc, old); }
-};
-
 void FrameRounded(HDC dc, const RECT& r, COLORREF fill, COLORREF border, int radius) {
-  HPEN pen = CreatePen(PS_SOLID, 1, border);
-  HBRUSH brush = CreateSolidBrush(fill);
-  {
-    GdiSelect p(dc, pen), b(dc, brush);
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, radius, radius);
-  }
-  DeleteObject(pen);
-  DeleteObject(brush);
+  const OwnedPen pen(CreatePen(PS_SOLID, 1, border));
+  const OwnedBrush brush(CreateSolidBrush(fill));
+  Selected p(dc, pen.get()), b(dc, brush.get());
+  RoundRect(dc, r.left, r.top, r.right, r.bottom, radius, radius);
 }
 
 int TextWidth(HDC dc, HFONT font, const std::wstring& text) {
-  GdiSelect f(dc, font);
+  Selected f(dc, font);
   RECT m{0, 0, 0, 0};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &m, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   return m.right - m.left;
 }
 
-// Deletes the fitted font once the drawing is done.
-struct FontHolder {
-  HFONT font;
-  explicit FontHolder(HFONT f) : font(f) {}
-  ~FontHolder() {
-    if (font) DeleteObject(font);
-  }
-  FontHolder(const FontHolder&) = delete;
-  FontHolder& operator=(const FontHolder&) = delete;
-};
-
 }  // namespace
 
 HFONT FitFont(HDC dc, HFONT font, const std::wstring& text, int width) {
-  if (text.empty() || width <= 0 || TextWidth(dc, font, text) <= width) return nullptr;
   LOGFONTW lf{};
-  if (!GetObjectW(font, sizeof lf, &lf) || lf.lfHeight == 0) return nullptr;
-  const LONG full = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
-  const LONG smallest = std::max<LONG>(1, full * 3 / 4);
-  HFONT best = nullptr;
-  for (LONG h = full - 1; h >= smallest; --h) {
-    lf.lfHeight = lf.lfHeight < 0 ? -h : h;
-    lf.lfWidth = 0;
-    HFONT f = CreateFontIndirectW(&lf);
-    if (!f) break;
-    if (best) DeleteObject(best);
-    best = f;
-    if (TextWidth(dc, f, text) <= width) break;
-  }
-  return best;
+  if (text.empty() || !GetObjectW(font, sizeof lf, &lf) || lf.lfHeight == 0) return nullptr;
+  // Heights in whole pixels; the sign says whether the height is the cell's or the characters'.
+  const LONG sign = lf.lfHeight < 0 ? -1 : 1;
+  const double full = static_cast<double>(lf.lfHeight * sign);
+  const auto fontOf = [&lf, sign](double height) {
+    LOGFONTW copy = lf;
+    copy.lfHeight = static_cast<LONG>(height) * sign;
+    copy.lfWidth = 0;
+    return OwnedFont(CreateFontIndirectW(&copy));
+  };
+  const double height = ui::FitCaptionSize(full, 1, width, [&](double h) {
+    if (h == full) return TextWidth(dc, font, text);
+    const OwnedFont f = fontOf(h);
+    return f ? TextWidth(dc, f.get(), text) : 0;
+  });
+  if (height == full) return nullptr;
+  OwnedFont fitted = fontOf(height);
+  return fitted.release();
 }
 
 void Style::DrawButton(HDC dc, const RECT& r, const std::wstring& label, HFONT font,
@@ -216,8 +199,8 @@ void Style::DrawButton(HDC dc, const RECT& r, const std::wstring& label, HFONT f
   }
   // The text may come close to the frame: the places are tight for English already.
   const int inner = r.right - r.left - 2 * MulDiv(3, static_cast<int>(dpi), 96);
-  const FontHolder fitted(FitFont(dc, font, label, inner - imageSize - gap));
-  GdiSelect f(dc, fitted.font ? fitted.font : font);
+  const OwnedFont fitted(FitFont(dc, font, label, inner - imageSize - gap));
+  Selected f(dc, fitted ? fitted.get() : font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, !enabled ? disabledText : pressed ? selectionText : text);
   RECT measure{0, 0, 0, 0};
@@ -254,44 +237,36 @@ void Style::DrawCheck(HDC dc, const RECT& r, const std::wstring& label, HFONT fo
   RECT br{r.left, top, r.left + box, top + box};
   COLORREF border = !enabled ? buttonBorderDisabled : hot ? accent : fieldBorder;
   COLORREF mark = enabled ? accent : disabledText;
-  HPEN pen = CreatePen(PS_SOLID, 1, border);
-  HBRUSH brush = CreateSolidBrush(enabled ? field : buttonDisabled);
   {
-    GdiSelect p(dc, pen), b(dc, brush);
+    const OwnedPen pen(CreatePen(PS_SOLID, 1, border));
+    const OwnedBrush brush(CreateSolidBrush(enabled ? field : buttonDisabled));
+    Selected p(dc, pen.get()), b(dc, brush.get());
     if (radio)
       Ellipse(dc, br.left, br.top, br.right, br.bottom);
     else
       Rectangle(dc, br.left, br.top, br.right, br.bottom);
   }
-  DeleteObject(pen);
-  DeleteObject(brush);
   if (checked) {
     if (radio) {
       const int inset = MulDiv(3, d, 96) + 1;
-      HBRUSH dot = CreateSolidBrush(mark);
-      HPEN dotPen = CreatePen(PS_SOLID, 1, mark);
-      {
-        GdiSelect p(dc, dotPen), b(dc, dot);
-        Ellipse(dc, br.left + inset, br.top + inset, br.right - inset, br.bottom - inset);
-      }
-      DeleteObject(dot);
-      DeleteObject(dotPen);
+      const OwnedBrush dot(CreateSolidBrush(mark));
+      const OwnedPen dotPen(CreatePen(PS_SOLID, 1, mark));
+      Selected p(dc, dotPen.get()), b(dc, dot.get());
+      Ellipse(dc, br.left + inset, br.top + inset, br.right - inset, br.bottom - inset);
     } else {
-      HPEN tick = CreatePen(PS_SOLID, std::max(2, MulDiv(2, d, 96)), mark);
-      GdiSelect p(dc, tick);
+      const OwnedPen tick(CreatePen(PS_SOLID, std::max(2, MulDiv(2, d, 96)), mark));
+      Selected p(dc, tick.get());
       POINT pts[3] = {{br.left + box * 3 / 13, br.top + box * 7 / 13},
                       {br.left + box * 5 / 13, br.top + box * 9 / 13},
                       {br.left + box * 10 / 13, br.top + box * 4 / 13}};
       Polyline(dc, pts, 3);
-      SelectObject(dc, GetStockObject(BLACK_PEN));
-      DeleteObject(tick);
     }
   }
   RECT tr = r;
   tr.left = br.right + MulDiv(5, d, 96);
   tr.right = std::max(tr.left, std::min<LONG>(tr.right, textRight));
-  const FontHolder fitted(FitFont(dc, font, label, tr.right - tr.left - 1));
-  GdiSelect f(dc, fitted.font ? fitted.font : font);
+  const OwnedFont fitted(FitFont(dc, font, label, tr.right - tr.left - 1));
+  Selected f(dc, fitted ? fitted.get() : font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, enabled ? text : disabledText);
   RECT measure = tr;
@@ -313,7 +288,7 @@ void Style::DrawCheck(HDC dc, const RECT& r, const std::wstring& label, HFONT fo
 void Style::DrawListItem(HDC dc, const RECT& r, const std::wstring& label, HFONT font,
                          bool enabled, bool selected, UINT dpi) const {
   FillRect(dc, &r, Brush(selected && enabled ? selection : selected ? buttonDisabled : field));
-  GdiSelect f(dc, font);
+  Selected f(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, !enabled ? disabledText : selected ? selectionText : fieldText);
   RECT tr = r;

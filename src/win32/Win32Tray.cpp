@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "win32/Win32ServicesText.h"
 
 namespace win32ui {
 
@@ -39,7 +40,7 @@ class TrayPeerImpl : public ui::TrayIconPeer {
     DestroyWindow(window_);
   }
   void setHint(const std::string& text) override {
-    hint_ = Widen(text);
+    hint_ = win32::Utf8ToWide(text);
     if (added_) {
       NOTIFYICONDATAW d = Data();
       Shell_NotifyIconW(NIM_MODIFY, &d);
@@ -108,7 +109,7 @@ class PopupMenuPeerImpl : public ui::PopupMenuPeer {
     for (size_t i = 0; i < items_.size(); ++i) {
       // '&' would mark an access key: doubled, it shows as itself.
       std::wstring text;
-      for (wchar_t c : Widen(items_[i].caption)) {
+      for (wchar_t c : win32::Utf8ToWide(items_[i].caption)) {
         text.push_back(c);
         if (c == L'&') text.push_back(L'&');
       }

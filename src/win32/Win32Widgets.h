@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/WidgetFactory.h"
+#include "win32/Win32Gdi.h"
 
 namespace win32ui {
 
@@ -22,9 +23,6 @@ class Style;
 class Pictures;
 class TimerService;
 class TopWindowPeer;
-
-std::wstring Widen(const std::string& text);
-std::string Narrow(const std::wstring& text);
 
 // Functions of newer systems, looked up at run time so that the program still starts
 // where they are missing (older Windows, Wine).
@@ -87,6 +85,9 @@ class HwndPeer : public virtual ui::ControlPeer {
   // Whether the place depends on where the siblings are (a caption that ends where the next
   // control on its row begins): laid out again once the siblings have moved.
   virtual bool FollowsSiblings() const { return false; }
+  // Where a one-line caption at `place` (physical pixels, in the parent) must end: `margin`
+  // before the next shown sibling on its row, or before the parent's edge.
+  int CaptionEnd(const ui::Rect& place, int margin) const;
 
   static LRESULT CALLBACK CustomProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static HwndPeer* FromHandle(HWND window);
@@ -115,7 +116,7 @@ class TopWindowPeer : public ui::WindowPeer, public HwndPeer {
   ~TopWindowPeer() override;
 
   UINT WindowDpi() const { return dpi_; }
-  HFONT Font() const { return font_; }
+  HFONT Font() const { return font_.get(); }
   bool IsMain() const { return spec_.mainWindow; }
 
   void setVisible(bool on) override;
@@ -148,7 +149,7 @@ class TopWindowPeer : public ui::WindowPeer, public HwndPeer {
   ui::Window& owner_;
   ui::WindowSpec spec_;
   UINT dpi_ = 96;
-  HFONT font_ = nullptr;
+  OwnedFont font_;
   // The size was set from outside (the compact window): a DPI change scales it instead of
   // recomputing it from the client size.
   bool natural_ = true;

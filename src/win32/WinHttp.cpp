@@ -12,6 +12,8 @@
 #include <mutex>
 #include <string>
 
+#include "win32/Win32ServicesText.h"
+
 namespace {
 
 // How long the UI thread waits for the transfer before it serves its queue again.
@@ -21,22 +23,6 @@ constexpr DWORD kIdleReportEveryMs = 250;
 // After an abort, how long the UI thread waits for the transfer to notice.
 constexpr DWORD kAbandonAfterMs = 1000;
 
-std::wstring Wide(const std::string& s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-std::string Utf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 std::string SystemText(DWORD code, HMODULE module) {
   wchar_t* text = nullptr;
   const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
@@ -45,7 +31,7 @@ std::string SystemText(DWORD code, HMODULE module) {
   std::wstring w = n && text ? std::wstring(text, n) : std::wstring();
   if (text) LocalFree(text);
   while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
-  return Utf8(w);
+  return win32::WideToUtf8(w);
 }
 
 std::string ErrorText(DWORD code) {
@@ -88,9 +74,9 @@ Url Crack(const std::wstring& url) {
   URL_COMPONENTS c{};
   c.dwStructSize = sizeof(c);
   c.dwSchemeLength = c.dwHostNameLength = c.dwUrlPathLength = c.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &c)) throw Failure{"Invalid address " + Utf8(url)};
+  if (!WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &c)) throw Failure{"Invalid address " + win32::WideToUtf8(url)};
   if (c.nScheme != INTERNET_SCHEME_HTTP && c.nScheme != INTERNET_SCHEME_HTTPS)
-    throw Failure{"Unsupported protocol in " + Utf8(url)};
+    throw Failure{"Unsupported protocol in " + win32::WideToUtf8(url)};
   Url u;
   u.secure = c.nScheme == INTERNET_SCHEME_HTTPS;
   u.host.assign(c.lpszHostName, c.dwHostNameLength);
@@ -143,7 +129,7 @@ class Transfer {
 
   void Run(const std::string& address, const std::function<void(const char*, size_t)>& sink,
            const std::function<bool()>& stop) {
-    session_.reset(WinHttpOpen(Wide(options_.userAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+    session_.reset(WinHttpOpen(win32::Utf8ToWide(options_.userAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session_) FailWithLastError();
     // 0 means no limit to WinHTTP as to us. Finding the server's address is part of the
@@ -151,7 +137,7 @@ class Transfer {
     WinHttpSetTimeouts(session_.get(), options_.connectTimeoutMs, options_.connectTimeoutMs, 30000,
                        options_.readTimeoutMs);
 
-    std::wstring url = Wide(address);
+    std::wstring url = win32::Utf8ToWide(address);
     Url current = Crack(url);
     for (int redirects = 0;; ++redirects) {
       Open(current);
@@ -163,7 +149,7 @@ class Transfer {
           throw Failure{"Too many redirects (more than " + std::to_string(options_.maxRedirects) + ")"};
         const std::wstring next = Resolve(current, location);
         const Url target = Crack(next);
-        if (current.secure && !target.secure) throw Failure{"Redirect from https to http refused: " + Utf8(next)};
+        if (current.secure && !target.secure) throw Failure{"Redirect from https to http refused: " + win32::WideToUtf8(next)};
         url = next;
         current = target;
         continue;
@@ -175,7 +161,7 @@ class Transfer {
       std::lock_guard<std::mutex> g(state_.lock);
       const std::wstring length = QueryHeader(request(), WINHTTP_QUERY_CONTENT_LENGTH);
       state_.contentLength = length.empty() ? -1 : static_cast<std::int64_t>(_wtoi64(length.c_str()));
-      state_.transferEncoding = Utf8(QueryHeader(request(), WINHTTP_QUERY_TRANSFER_ENCODING));
+      state_.transferEncoding = win32::WideToUtf8(QueryHeader(request(), WINHTTP_QUERY_TRANSFER_ENCODING));
     }
     char buffer[16384];
     for (;;) {
@@ -263,8 +249,8 @@ class Transfer {
   }
 
   std::string StatusLine(DWORD status) {
-    const std::string version = Utf8(QueryHeader(request(), WINHTTP_QUERY_VERSION));
-    const std::string text = Utf8(QueryHeader(request(), WINHTTP_QUERY_STATUS_TEXT));
+    const std::string version = win32::WideToUtf8(QueryHeader(request(), WINHTTP_QUERY_VERSION));
+    const std::string text = win32::WideToUtf8(QueryHeader(request(), WINHTTP_QUERY_STATUS_TEXT));
     return (version.empty() ? "HTTP" : version) + " " + std::to_string(status) + (text.empty() ? "" : " " + text);
   }
 
@@ -343,7 +329,7 @@ class WinHttpClient : public platform::HttpClient {
   bool Download(const std::string& url, const platform::HttpOptions& options, const std::string& file,
                 const std::function<void(const platform::HttpProgress&)>& progress,
                 std::string& error) override {
-    HANDLE out = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE out = CreateFileW(win32::Utf8ToWide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
       error = "Cannot create file \"" + file + "\". " + ErrorText(GetLastError());

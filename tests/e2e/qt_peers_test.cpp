@@ -140,6 +140,72 @@ TEST_F(QtPeers, SpinFieldsTakeTypedTextAndSettleWhenLeft) {
   EXPECT_EQ(spin->text(), "7");
 }
 
+// Typing behaves as in a plain edit field, as in the other edition: nothing is refused key by
+// key, the kit reads the number in the text or the minimum, and leaving settles the text.
+TEST_F(QtPeers, SpinFieldsAcceptAnyTypedTextAndReadItByTheKitsRule) {
+  struct Case {
+    const char* typed;
+    int value;            // what a reader gets while the text stands
+    const char* settled;  // the text once the field is left
+  } const cases[] = {
+      {"abc", 5, "5"},     {"", 5, "5"},      {"99", 23, "23"}, {"007", 7, "7"},
+      {"-3", 5, "5"},      {"12x", 5, "5"},   {" 8 ", 8, "8"},  {"+9", 9, "9"},
+      {"99999999999999", 23, "23"},
+  };
+  ui::SpinEdit field(group, {10, 20, 49, 24}, 5, 23, 10);
+  auto* spin = As<QSpinBox>(field);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    field.SetValue(10);
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClick(spin, Qt::Key_Backspace);
+    QTest::keyClicks(spin, c.typed);
+    EXPECT_EQ(field.Text(), c.typed);
+    EXPECT_EQ(spin->text(), c.typed);
+    EXPECT_EQ(field.Value(), c.value);
+    QTest::keyClick(spin, Qt::Key_Return);  // leaves the text as it is
+    EXPECT_EQ(field.Text(), c.typed);
+    Leave(spin);
+    EXPECT_EQ(field.Text(), c.settled);
+    EXPECT_EQ(spin->text(), c.settled);
+  }
+}
+
+// A step starts from what the text reads as; at the end of the range it reads as, that
+// arrow is off and the text stays (it reads as that end all the same).
+TEST_F(QtPeers, SpinStepsStartFromWhatTheTextReadsAs) {
+  struct Case {
+    const char* typed;
+    Qt::Key key;
+    const char* after;
+  } const cases[] = {
+      {"abc", Qt::Key_Up, "6"},   {"99", Qt::Key_Down, "22"}, {"", Qt::Key_Up, "6"},
+      {"007", Qt::Key_Up, "8"},   {"-3", Qt::Key_Up, "6"},    {"12", Qt::Key_Down, "11"},
+      {"abc", Qt::Key_Down, "abc"}, {"99", Qt::Key_Up, "99"}, {"23", Qt::Key_Up, "23"},
+      {"5", Qt::Key_Down, "5"},
+  };
+  ui::SpinEdit field(group, {10, 20, 49, 24}, 5, 23, 10);
+  auto* spin = As<QSpinBox>(field);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.typed) + (c.key == Qt::Key_Up ? " up" : " down"));
+    field.SetValue(10);
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClick(spin, Qt::Key_Backspace);
+    QTest::keyClicks(spin, c.typed);
+    QTest::keyClick(spin, c.key);
+    EXPECT_EQ(field.Text(), c.after);
+    EXPECT_EQ(spin->text(), c.after);
+  }
+}
+
+// The coordinate fields are the narrowest spin edits; they show their arrows like the others.
+TEST_F(QtPeers, NarrowSpinFieldsShowTheirArrows) {
+  ui::SpinEdit coordinate(group, {10, 20, 44, 24}, 0, 100000, 0);
+  EXPECT_NE(As<QSpinBox>(coordinate)->buttonSymbols(), QAbstractSpinBox::NoButtons);
+}
+
 TEST_F(QtPeers, AutoSizedRightAlignedLabelKeepsItsRightEdge) {
   ui::Label link(group, {100, 5, 119, 0}, "");
   link.SetLayout(true, false);

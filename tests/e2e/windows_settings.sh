@@ -7,7 +7,9 @@
 #     checked, not bytes);
 #  2. bad files (random bytes, 10 MB, a 5000-character value): the main window appears
 #     within seconds, the program ends cleanly and writes its start-up values where the
-#     file had nothing readable.
+#     file had nothing readable;
+#  3. text typed into the spin edits (letters, a minus sign, a number beyond the range,
+#     leading zeros) is saved as the number the field settled on when it was left.
 #
 #   tests/e2e/windows_settings.sh [build dir]    (default: build/windows)
 # Environment: QEL_E2E_DISPLAY (default 98), WINEPREFIX (default /tmp/wine-hk).
@@ -91,5 +93,24 @@ crlf "[Interval]" "ms=$LONG" "[Repeat]" "count=42" "[Mine]" "long=$(printf 'x%.0
 run_app "5000-character value"
 has_line "ms=100" || win_fail "5000-character value: \"ms\" is not back at its start-up value"
 has_line "count=42" || win_fail "5000-character value: the next section was not read"
+
+# ---- 3. typed text in the spin edits: whatever is typed stays until the field is left, then
+# the field shows the number its text reads as, kept in range, or its minimum
+crlf "[Target]" "mode=1" "[Repeat]" "untilStopped=0" "count=100" >"$INI"
+win_start_app >/dev/null
+win_set_field $WIN_COORD_X "abc"
+win_set_field $WIN_COORD_Y " -40"  # (a blank first: xdotool would take "-40" for an option)
+win_set_field $WIN_MILLIS "99999"
+win_set_field $WIN_REPEAT "007"
+win_set_field $WIN_DELAY "12x"
+win_click $WIN_COORD_X  # leaves the last field
+sleep 0.3
+win_close_app
+win_wait_app_end 20 || win_fail "typed fields: the program did not end after its window was closed"
+wait "$WIN_APP_PID" || win_fail "typed fields: the program did not end cleanly"
+for line in "x=0" "y=0" "ms=999" "count=7" "startDelayS=0"; do
+  has_line "$line" || { cat -A "$INI"; win_fail "typed fields: no line \"$line\""; }
+done
+echo "typed fields: letters, a sign, a number beyond the range and leading zeros settled"
 
 echo "PASS windows_settings ($(($(date +%s) - T_START)) s)"
