@@ -193,8 +193,6 @@ class TFrmMain {
   bool FRecUiActive = false;
   bool FClosing = false;  // the window is closing: nothing can be kept for later
 
-  app::Services& Svc() { return svc_; }
-
  private:
   void ApplyTargetMode(int mode);
   app::Services& svc_;

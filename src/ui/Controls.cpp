@@ -271,7 +271,6 @@ Window::Window(WidgetFactory& factory, const WindowSpec& spec) : Container(facto
 }
 
 void Window::SetTopMost(bool on) {
-  topMost_ = on;
   peer_->setTopMost(on);
 }
 
@@ -327,7 +326,6 @@ TrayIcon::TrayIcon(WidgetFactory& factory) : peer_(factory.CreateTrayIcon(*this)
 TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::SetHint(const std::string& text) {
-  hint_ = text;
   peer_->setHint(text);
 }
 

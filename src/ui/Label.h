@@ -45,7 +45,6 @@ class ProgressBarPeer : public virtual ControlPeer {
 class ProgressBar : public Control {
  public:
   ProgressBar(Container& parent, Rect place);
-  int Position() const { return position_; }
   void SetPosition(int percent);
   void Repaint() { peer_->repaint(); }
 

@@ -22,8 +22,6 @@ class SpinEdit : public Control {
   void SetValue(int v);
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text);
-  int MinValue() const { return min_; }
-  int MaxValue() const { return max_; }
 
   void UserTyped(const std::string& text) { text_ = text; }
   void UserLeft();

@@ -26,7 +26,6 @@ class TrayIcon {
   explicit TrayIcon(WidgetFactory& factory);
   ~TrayIcon();
   void SetHint(const std::string& text);
-  const std::string& Hint() const { return hint_; }
   void SetVisible(bool on);
   bool Visible() const { return visible_; }
   bool Available() const { return peer_->available(); }
@@ -35,7 +34,6 @@ class TrayIcon {
 
  private:
   std::unique_ptr<TrayIconPeer> peer_;
-  std::string hint_;
   bool visible_ = false;
 };
 

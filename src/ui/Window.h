@@ -38,7 +38,6 @@ class Window : public Container {
   Window(WidgetFactory& factory, const WindowSpec& spec);
   Rect Bounds() const { return peer_->bounds(); }
   void SetBounds(Rect r) { peer_->setBounds(r); }
-  bool TopMost() const { return topMost_; }
   void SetTopMost(bool on);
   void Show();
   void Hide() { SetVisible(false); }
@@ -70,7 +69,6 @@ class Window : public Container {
 
  private:
   WindowPeer* peer_;
-  bool topMost_ = false;
   bool minimized_ = false;
 };
 
