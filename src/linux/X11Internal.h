@@ -18,6 +18,7 @@
 #include "hotkeys/VkKeysyms.h"
 #include "platform/Hotkeys.h"
 #include "platform/MouseHook.h"
+#include "platform/MonitorLayout.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
 
@@ -70,6 +71,8 @@ class X11Screen : public platform::Screen {
   ui::Rect WorkArea() override;
   // The root window's size, read from the server (never the cached DisplayWidth).
   ui::Rect RootGeometry();
+  // The monitors, for turning root coordinates into the program's and back.
+  const platform::MonitorLayout& Layout();
 
  private:
   // The geometry is asked for before every absolute move, and each answer costs server round
@@ -85,7 +88,7 @@ class X11Screen : public platform::Screen {
   bool cached_ = false;
   std::uint64_t cachedAtMs_ = 0;
   ui::Rect rootCache_{};
-  ui::Rect deskCache_{};
+  platform::MonitorLayout layoutCache_;
   Atom workArea_;
   Atom currentDesktop_;
 };
@@ -153,7 +156,8 @@ class X11MouseHook : public platform::MouseHook {
  public:
   // `control` sends the RECORD requests; every installation gets a data connection of its
   // own, served by a helper thread that only collects events and posts them to the UI thread.
-  X11MouseHook(Display* control, bool haveRecord, QObject& context, PointerButtons& buttons);
+  X11MouseHook(Display* control, bool haveRecord, QObject& context, PointerButtons& buttons,
+               X11Screen& screen);
   ~X11MouseHook() override;
   bool Install(Callback callback) override;
   void Remove() override;
@@ -171,6 +175,7 @@ class X11MouseHook : public platform::MouseHook {
   bool haveRecord_;
   QObject& context_;
   PointerButtons& buttons_;
+  X11Screen& screen_;
   DisplayPtr data_;
   XRecordContext recordContext_ = 0;
   std::thread thread_;

@@ -17,7 +17,6 @@
 #include <ctime>
 #include <set>
 
-#include "clicker/AbsoluteToPixel.h"
 
 namespace x11 {
 
@@ -168,7 +167,7 @@ bool X11Screen::CursorPos(ui::Point& p) {
   int rx = 0, ry = 0, wx = 0, wy = 0;
   unsigned mask = 0;
   if (!XQueryPointer(dpy_, root_, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask)) return false;
-  p = {rx, ry};
+  p = Layout().FromSystem({rx, ry});
   return true;
 }
 
@@ -184,24 +183,20 @@ ui::Rect ReadRootGeometry(Display* dpy_, Window root_) {
   return {0, 0, static_cast<int>(w), static_cast<int>(h)};
 }
 
-ui::Rect ReadVirtualDesktop(Display* dpy_, Window root_, bool haveMonitors_) {
-  if (haveMonitors_) {
-    int n = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(dpy_, root_, True, &n);
-    if (monitors) {
-      int left = 0, top = 0, right = 0, bottom = 0;
-      for (int i = 0; i < n; ++i) {
-        const XRRMonitorInfo& m = monitors[i];
-        if (i == 0 || m.x < left) left = m.x;
-        if (i == 0 || m.y < top) top = m.y;
-        if (i == 0 || m.x + m.width > right) right = m.x + m.width;
-        if (i == 0 || m.y + m.height > bottom) bottom = m.y + m.height;
-      }
-      XRRFreeMonitors(monitors);
-      if (n > 0 && right > left && bottom > top) return {left, top, right - left, bottom - top};
-    }
+// The monitors RandR reports (1.5: the ones `xrandr --setmonitor` sets too), with the
+// primary flag; an empty list without RandR 1.5.
+std::vector<platform::Monitor> ReadMonitors(Display* dpy_, Window root_, bool haveMonitors_) {
+  std::vector<platform::Monitor> list;
+  if (!haveMonitors_) return list;
+  int n = 0;
+  XRRMonitorInfo* monitors = XRRGetMonitors(dpy_, root_, True, &n);
+  if (!monitors) return list;
+  for (int i = 0; i < n; ++i) {
+    const XRRMonitorInfo& m = monitors[i];
+    list.push_back({{m.x, m.y, m.width, m.height}, m.primary != 0});
   }
-  return ReadRootGeometry(dpy_, root_);
+  XRRFreeMonitors(monitors);
+  return list;
 }
 
 }  // namespace
@@ -209,16 +204,18 @@ ui::Rect ReadVirtualDesktop(Display* dpy_, Window root_, bool haveMonitors_) {
 ui::Rect X11Screen::RootGeometry() {
   if (!GeometryFresh()) {
     rootCache_ = ReadRootGeometry(dpy_, root_);
-    deskCache_ = ReadVirtualDesktop(dpy_, root_, haveMonitors_);
+    layoutCache_ = platform::MonitorLayout(ReadMonitors(dpy_, root_, haveMonitors_), rootCache_);
     cached_ = true;
   }
   return rootCache_;
 }
 
-ui::Rect X11Screen::VirtualDesktop() {
+const platform::MonitorLayout& X11Screen::Layout() {
   RootGeometry();
-  return deskCache_;
+  return layoutCache_;
 }
+
+ui::Rect X11Screen::VirtualDesktop() { return Layout().VirtualDesktop(); }
 
 ui::Rect X11Screen::WorkArea() {
   long desktop = 0;
@@ -248,7 +245,7 @@ ui::Rect X11Screen::WorkArea() {
     }
     XFree(data);
   }
-  return area;
+  return Layout().PrimaryWorkArea(area);
 }
 
 // --- mouse ---------------------------------------------------------------------------------
@@ -261,12 +258,10 @@ void X11Mouse::Send(const platform::MouseInputRecord& r) {
     if (r.flags & platform::kMouseAbsolute) {
       // The record's 0..65535 spans the virtual desktop; the pixel it names must be the very
       // pixel the program asked for, and it must fit the protocol's 16-bit coordinates.
-      const ui::Rect desk = screen_.VirtualDesktop();
       const ui::Rect root = screen_.RootGeometry();
-      int x = clicker::AbsoluteToPixel(r.dx, desk.left, desk.width);
-      int y = clicker::AbsoluteToPixel(r.dy, desk.top, desk.height);
-      x = std::clamp(x, 0, std::clamp(root.width - 1, 0, 32767));
-      y = std::clamp(y, 0, std::clamp(root.height - 1, 0, 32767));
+      const ui::Point p = screen_.Layout().AbsoluteToSystem(r.dx, r.dy);
+      const int x = std::clamp(p.x, 0, std::clamp(root.width - 1, 0, 32767));
+      const int y = std::clamp(p.y, 0, std::clamp(root.height - 1, 0, 32767));
       XTestFakeMotionEvent(dpy_, -1, x, y, CurrentTime);
     } else {
       XTestFakeRelativeMotionEvent(dpy_, r.dx, r.dy, CurrentTime);
@@ -382,7 +377,7 @@ std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen, *parts->buttons);
   parts->hotkeys = std::make_unique<x11::X11Hotkeys>(parts->events.get(), parts->context);
   parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context,
-                                                  *parts->buttons);
+                                                  *parts->buttons, *parts->screen);
   return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
 }
 
