@@ -13,7 +13,7 @@ packages=(
   # running and testing under X and Wine
   xvfb xauth x11-utils x11-xserver-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools
-  python3 openssl ca-certificates librsvg2-bin xdg-utils bc
+  python3 openssl ca-certificates librsvg2-bin xdg-utils bc strace
   # release artifacts (Debian package dependencies, the Windows zip)
   dpkg-dev zip
 )

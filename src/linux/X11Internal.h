@@ -63,9 +63,34 @@ using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 // Reads the live modifier map: which ModN carries Alt, Super and Num Lock.
 hotkeys::XModifierMasks ReadModifierMasks(Display* dpy);
 
+// The events the server sends to the control connection (the one that clicks): pointer
+// mapping, root size and RandR changes, which invalidate the caches below. They are read
+// when the Qt event loop sees the socket readable, never in the click path: a read there
+// (Xlib's XCheck*Event tries the socket every time) put a dozen system calls between a tick
+// and its click, and at 1 ms the thread that makes them now and then lost whole ticks.
+class ControlEvents {
+ public:
+  ControlEvents(Display* dpy, QObject& context);
+  ~ControlEvents();
+  ControlEvents(const ControlEvents&) = delete;
+  ControlEvents& operator=(const ControlEvents&) = delete;
+  void Listen(std::function<void(XEvent&)> listener) { listeners_.push_back(std::move(listener)); }
+  // Hands out what Xlib has already read into its queue during some other call (a round
+  // trip): no system call, so the caches can be asked before every click.
+  void HandleQueued() {
+    if (XQLength(dpy_) > 0) Handle();
+  }
+
+ private:
+  void Handle();
+  Display* dpy_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  std::vector<std::function<void(XEvent&)>> listeners_;
+};
+
 class X11Screen : public platform::Screen {
  public:
-  explicit X11Screen(Display* dpy, bool haveMonitors);
+  X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events);
   bool CursorPos(ui::Point& p) override;
   ui::Rect VirtualDesktop() override;
   ui::Rect WorkArea() override;
@@ -82,10 +107,12 @@ class X11Screen : public platform::Screen {
   // millisecond or two, too much to pay in the middle of a macro every second.
   bool GeometryFresh();
   Display* dpy_;
+  ControlEvents& events_;
   Window root_;
   bool haveMonitors_;
   int rrEventBase_ = -1;
   bool cached_ = false;
+  bool changed_ = false;  // the server announced a change since the last fill
   std::uint64_t cachedAtMs_ = 0;
   ui::Rect rootCache_{};
   platform::MonitorLayout layoutCache_;
@@ -97,13 +124,14 @@ class X11Screen : public platform::Screen {
 // announces a change.
 class PointerButtons {
  public:
-  explicit PointerButtons(Display* dpy) : dpy_(dpy) {}
+  PointerButtons(Display* dpy, ControlEvents& events);
   unsigned Physical(unsigned logical);
   unsigned Logical(unsigned physical);
 
  private:
   void Refresh();
   Display* dpy_;
+  ControlEvents& events_;
   std::vector<unsigned char> map_;  // logical button of physical button i + 1; empty: stale
 };
 

@@ -127,8 +127,9 @@ hotkeys::XModifierMasks ReadModifierMasks(Display* dpy) {
 
 // --- screen --------------------------------------------------------------------------------
 
-X11Screen::X11Screen(Display* dpy, bool haveMonitors)
+X11Screen::X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events)
     : dpy_(dpy),
+      events_(events),
       root_(DefaultRootWindow(dpy)),
       haveMonitors_(haveMonitors),
       workArea_(XInternAtom(dpy, "_NET_WORKAREA", False)),
@@ -139,22 +140,23 @@ X11Screen::X11Screen(Display* dpy, bool haveMonitors)
   } else {
     rrEventBase_ = -1;
   }
-  // The root's own size changes (this connection reads no other events of the root).
+  // The root's own size changes (this connection reads no other events of the root); the
+  // server also sends one when monitors are set or removed.
   XSelectInput(dpy_, root_, StructureNotifyMask);
+  events_.Listen([this](XEvent& ev) {
+    if ((ev.type == ConfigureNotify && ev.xconfigure.window == root_) ||
+        (rrEventBase_ >= 0 && (ev.type == rrEventBase_ + RRScreenChangeNotify || ev.type == rrEventBase_ + RRNotify)))
+      changed_ = true;
+  });
 }
 
 bool X11Screen::GeometryFresh() {
-  XEvent ev;
-  bool changed = false;
-  while (XCheckTypedWindowEvent(dpy_, root_, ConfigureNotify, &ev)) changed = true;
-  if (rrEventBase_ >= 0) {
-    while (XCheckTypedEvent(dpy_, rrEventBase_ + RRScreenChangeNotify, &ev)) changed = true;
-    while (XCheckTypedEvent(dpy_, rrEventBase_ + RRNotify, &ev)) changed = true;
-  }
+  events_.HandleQueued();
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-  if (changed || !cached_ || nowMs - cachedAtMs_ >= 60000) {
+  if (changed_ || !cached_ || nowMs - cachedAtMs_ >= 60000) {
+    changed_ = false;
     cached_ = false;
     cachedAtMs_ = nowMs;
     return false;
@@ -286,14 +288,17 @@ void X11Mouse::Button(unsigned logical, bool down) {
   XTestFakeButtonEvent(dpy_, buttons_.Physical(logical), down ? True : False, CurrentTime);
 }
 
-void PointerButtons::Refresh() {
-  XEvent ev;
-  while (XCheckTypedEvent(dpy_, MappingNotify, &ev)) {
+PointerButtons::PointerButtons(Display* dpy, ControlEvents& events) : dpy_(dpy), events_(events) {
+  events_.Listen([this](XEvent& ev) {
+    if (ev.type != MappingNotify) return;
     if (ev.xmapping.request == MappingPointer) map_.clear();
-    if (ev.xmapping.request == MappingKeyboard || ev.xmapping.request == MappingModifier) {
+    if (ev.xmapping.request == MappingKeyboard || ev.xmapping.request == MappingModifier)
       XRefreshKeyboardMapping(&ev.xmapping);
-    }
-  }
+  });
+}
+
+void PointerButtons::Refresh() {
+  events_.HandleQueued();
   if (map_.empty()) {
     unsigned char buf[256];
     const int n = XGetPointerMapping(dpy_, buf, sizeof buf);
@@ -324,6 +329,7 @@ struct X11Platform::Parts {
   QObject context;  // owner of queued deliveries onto the UI thread
   x11::DisplayPtr control;
   x11::DisplayPtr events;
+  std::unique_ptr<x11::ControlEvents> controlEvents;
   std::unique_ptr<x11::X11Screen> screen;
   std::unique_ptr<x11::PointerButtons> buttons;
   std::unique_ptr<x11::X11Mouse> mouse;
@@ -372,8 +378,9 @@ std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   auto parts = std::make_unique<Parts>();
   parts->control = std::move(control);
   parts->events = std::move(events);
-  parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors);
-  parts->buttons = std::make_unique<x11::PointerButtons>(parts->control.get());
+  parts->controlEvents = std::make_unique<x11::ControlEvents>(parts->control.get(), parts->context);
+  parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors, *parts->controlEvents);
+  parts->buttons = std::make_unique<x11::PointerButtons>(parts->control.get(), *parts->controlEvents);
   parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen, *parts->buttons);
   parts->hotkeys = std::make_unique<x11::X11Hotkeys>(parts->events.get(), parts->context);
   parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context,
@@ -388,7 +395,9 @@ X11Platform::~X11Platform() {
   parts_->hook.reset();
   parts_->hotkeys.reset();
   parts_->mouse.reset();
+  parts_->buttons.reset();
   parts_->screen.reset();
+  parts_->controlEvents.reset();
 }
 
 platform::MouseInputSink& X11Platform::Mouse() { return *parts_->mouse; }

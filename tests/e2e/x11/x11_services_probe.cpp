@@ -2,6 +2,7 @@
 //   x11_services_probe x11       all X11 checks (needs DISPLAY, no window manager)
 //   x11_services_probe workarea  prints the work area and the desktop (run under a WM)
 //   x11_services_probe system    clock, environment, registry and shell (no display)
+//   x11_services_probe clicks N  N moves and clicks, nothing else (counted from outside)
 // Exit code 0 when every check passed; each failure is printed with what was expected.
 
 #include <QtCore/QCoreApplication>
@@ -149,6 +150,7 @@ void CheckMonitors(X11Platform& x, Helper& h) {
   XRRSetMonitor(h.dpy, root, left);
   XRRSetMonitor(h.dpy, root, right);
   XSync(h.dpy, False);
+  Spin(50);  // the change is announced to the event loop, as in the program
 
   const ui::Rect desk = x.Screen().VirtualDesktop();
   CHECK(desk.left == 100 && desk.top == 50 && desk.width == 1600 && desk.height == 630,
@@ -168,6 +170,7 @@ void CheckMonitors(X11Platform& x, Helper& h) {
   XRRDeleteMonitor(h.dpy, root, left->name);
   XRRDeleteMonitor(h.dpy, root, right->name);
   XSync(h.dpy, False);
+  Spin(50);
   XRRFreeMonitors(left);
   XRRFreeMonitors(right);
   XRRFreeScreenResources(res);
@@ -201,6 +204,7 @@ void CheckPrimaryOnTheRight(X11Platform& x, Helper& h) {
   XRRSetMonitor(h.dpy, root, left);
   XRRSetMonitor(h.dpy, root, primary);
   XSync(h.dpy, False);
+  Spin(50);
 
   const ui::Rect desk = x.Screen().VirtualDesktop();
   CHECK(desk.left == -1200 && desk.top == 0 && desk.width == 1920 && desk.height == 1080,
@@ -244,6 +248,7 @@ void CheckPrimaryOnTheRight(X11Platform& x, Helper& h) {
   XRRDeleteMonitor(h.dpy, root, left->name);
   XRRDeleteMonitor(h.dpy, root, primary->name);
   XSync(h.dpy, False);
+  Spin(50);
   XRRFreeMonitors(left);
   XRRFreeMonitors(primary);
   XRRFreeScreenResources(res);
@@ -720,6 +725,21 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (mode == "system") {
     CheckSystem();
+  } else if (mode == "clicks" && argc > 2) {
+    std::string error;
+    auto x = X11Platform::Open(error);
+    if (!x) {
+      std::printf("FAIL: %s\n", error.c_str());
+      return 1;
+    }
+    Spin(50);
+    const ui::Rect desk = x->Screen().VirtualDesktop();
+    for (int i = 0, n = std::atoi(argv[2]); i < n; ++i) {
+      x->Mouse().Send(MoveTo(i % desk.width, i % desk.height, desk));
+      x->Mouse().Send({0, 0, platform::kMouseLeftDown});
+      x->Mouse().Send({0, 0, platform::kMouseLeftUp});
+    }
+    return 0;
   } else if (mode == "x11" || mode == "workarea") {
     std::string error;
     auto x = X11Platform::Open(error);
