@@ -3,20 +3,30 @@
 # beside `xdotool click --repeat N --delay D` and a bare XTest loop, all measured in the same
 # run by one X client (press_counter) that stamps the presses the X server delivers.
 #
-# usage: bench/run.sh [BUILD_DIR] [--quick] [--only MS]
-# Writes bench/out/*.txt and prints a Markdown table; --quick shortens every series,
-# --only runs the series of one interval (1, 10 or 100).
+# usage: bench/run.sh [BUILD_DIR] [--quick] [--only MS] [--runs R] [--count N] [--openbox]
+# Writes bench/out/*.txt and prints a Markdown table; --quick shortens every series and
+# measures one run, --only runs the series of one interval (1, 10 or 100), --runs repeats
+# every series R times (default 10, the program started afresh each time) and reports them
+# in one row, --count sets the number of clicks of each selected series, --openbox puts a
+# window manager on the display (the program's compact window is then managed).
+# Display: E2E_DISPLAY or BENCH_DISPLAY (default 77).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=${1:-$root/build/linux}
 quick=0
 only=""
+runs=""
+count=""
+openbox=0
 shift || true
 while [ $# -gt 0 ]; do
   case $1 in
     --quick) quick=1 ;;
     --only) only=$2; shift ;;
+    --runs) runs=$2; shift ;;
+    --count) count=$2; shift ;;
+    --openbox) openbox=1 ;;
     *) echo "unknown option $1"; exit 2 ;;
   esac
   shift
@@ -28,7 +38,9 @@ out=$here/out
 mkdir -p "$out"
 for f in "$app" "$counter" "$loop"; do [ -x "$f" ] || { echo "missing $f (build the linux preset first)"; exit 2; }; done
 
-display=:77
+[ -n "$runs" ] || { [ $quick = 1 ] && runs=1 || runs=10; }
+display=:${E2E_DISPLAY:-${BENCH_DISPLAY:-77}}
+display=:${display#:}
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -42,6 +54,13 @@ Xvfb $display -noreset -screen 0 1280x800x24 >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+if [ $openbox = 1 ]; then
+  openbox --sm-disable >/dev/null 2>&1 &
+  pids+=($!)
+  # Openbox drops map requests until it has published the work area.
+  for _ in $(seq 150); do xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= " && break; sleep 0.1; done
+  sleep 0.2
+fi
 
 # Counts presses while "$@" runs; the log goes to $1.
 measure() {
@@ -90,17 +109,23 @@ run_program() {
 
 n1=10000; n10=1000; n100=200
 [ $quick = 1 ] && { n1=2000; n10=200; n100=30; }
+[ -n "$count" ] && { n1=$count; n10=$count; n100=$count; }
 
-echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) |"
-echo "|---|---|---|---|---|---|---|"
+echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) | longest gap (ms) | lost ticks |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for spec in "1 $n1" "10 $n10" "100 $n100"; do
   set -- $spec
   ms=$1; n=$2
   [ -n "$only" ] && [ "$only" != "$ms" ] && continue
-  measure "$out/program-$ms.txt" run_program "$ms" "$n"
-  python3 "$here/analyze.py" "$out/program-$ms.txt" "$ms" "QEL Auto Clicker, $ms ms" --last "$n" --errors "$out/program-$ms.err"
-  measure "$out/xdotool-$ms.txt" xdotool click --repeat "$n" --delay "$ms" 1
-  python3 "$here/analyze.py" "$out/xdotool-$ms.txt" "$ms" "xdotool --delay $ms" --errors "$out/xdotool-$ms.err"
-  measure "$out/xtest-$ms.txt" "$loop" $((ms * 1000)) "$n"
-  python3 "$here/analyze.py" "$out/xtest-$ms.txt" "$ms" "bare XTest loop, $ms ms" --errors "$out/xtest-$ms.err"
+  program=() xdo=() xtest=()
+  for r in $(seq "$runs"); do
+    measure "$out/program-$ms-$r.txt" run_program "$ms" "$n"
+    measure "$out/xdotool-$ms-$r.txt" xdotool click --repeat "$n" --delay "$ms" 1
+    measure "$out/xtest-$ms-$r.txt" "$loop" $((ms * 1000)) "$n"
+    program+=("$out/program-$ms-$r.txt") xdo+=("$out/xdotool-$ms-$r.txt") xtest+=("$out/xtest-$ms-$r.txt")
+  done
+  files() { local IFS=,; echo "$*"; }
+  python3 "$here/analyze.py" "$(files "${program[@]}")" "$ms" "QEL Auto Clicker, $ms ms" --last "$n" --errors "$out/program-$ms.err"
+  python3 "$here/analyze.py" "$(files "${xdo[@]}")" "$ms" "xdotool --delay $ms" --errors "$out/xdotool-$ms.err"
+  python3 "$here/analyze.py" "$(files "${xtest[@]}")" "$ms" "bare XTest loop, $ms ms" --errors "$out/xtest-$ms.err"
 done

@@ -17,8 +17,8 @@ wine_setup
 clicks=$BENCH_WORK/clicks.txt
 wine_start_target "$clicks"
 
-echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) |"
-echo "|---|---|---|---|---|---|---|"
+echo "| series | presses | clicks/s | mean interval (ms) | median error (ms) | p99 error (ms) | drift (ms) | longest gap (ms) | lost ticks |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for spec in "1 $n1" "10 $n10"; do
   set -- $spec
   ms=$1 n=$2 data=$BENCH_WORK/data-$1

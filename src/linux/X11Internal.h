@@ -18,6 +18,7 @@
 #include "hotkeys/VkKeysyms.h"
 #include "platform/Hotkeys.h"
 #include "platform/MouseHook.h"
+#include "clicker/MonitorLayout.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
 #include "ui/Geometry.h"
@@ -63,14 +64,41 @@ using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 // Reads the live modifier map: which ModN carries Alt, Super and Num Lock.
 hotkeys::XModifierMasks ReadModifierMasks(Display* dpy);
 
+// The events the server sends to the control connection (the one that clicks): pointer
+// mapping, root size and RandR changes, which invalidate the caches below. They are read
+// when the Qt event loop sees the socket readable, never in the click path: a read there
+// (Xlib's XCheck*Event tries the socket every time) put a dozen system calls between a tick
+// and its click, and at 1 ms the thread that makes them now and then lost whole ticks.
+class ControlEvents {
+ public:
+  ControlEvents(Display* dpy, QObject& context);
+  ~ControlEvents();
+  ControlEvents(const ControlEvents&) = delete;
+  ControlEvents& operator=(const ControlEvents&) = delete;
+  void Listen(std::function<void(XEvent&)> listener) { listeners_.push_back(std::move(listener)); }
+  // Hands out what Xlib has already read into its queue during some other call (a round
+  // trip): no system call, so the caches can be asked before every click.
+  void HandleQueued() {
+    if (XQLength(dpy_) > 0) Handle();
+  }
+
+ private:
+  void Handle();
+  Display* dpy_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  std::vector<std::function<void(XEvent&)>> listeners_;
+};
+
 class X11Screen : public platform::Screen {
  public:
-  explicit X11Screen(Display* dpy, bool haveMonitors);
+  X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events);
   bool CursorPos(ui::Point& p) override;
   ui::Rect VirtualDesktop() override;
   ui::Rect WorkArea() override;
   // The root window's size, read from the server (never the cached DisplayWidth).
   ui::Rect RootGeometry();
+  // The monitors, for turning root coordinates into the program's and back.
+  const clicker::MonitorLayout& Layout();
 
  private:
   // The geometry is asked for before every absolute move, and each answer costs server round
@@ -80,13 +108,15 @@ class X11Screen : public platform::Screen {
   // millisecond or two, too much to pay in the middle of a macro every second.
   bool GeometryFresh();
   Display* dpy_;
+  ControlEvents& events_;
   Window root_;
   bool haveMonitors_;
   int rrEventBase_ = -1;
   bool cached_ = false;
+  bool changed_ = false;  // the server announced a change since the last fill
   std::uint64_t cachedAtMs_ = 0;
   ui::Rect rootCache_{};
-  ui::Rect deskCache_{};
+  clicker::MonitorLayout layoutCache_;
   Atom workArea_;
   Atom currentDesktop_;
 };
@@ -95,13 +125,14 @@ class X11Screen : public platform::Screen {
 // announces a change.
 class PointerButtons {
  public:
-  explicit PointerButtons(Display* dpy) : dpy_(dpy) {}
+  PointerButtons(Display* dpy, ControlEvents& events);
   unsigned Physical(unsigned logical);
   unsigned Logical(unsigned physical);
 
  private:
   void Refresh();
   Display* dpy_;
+  ControlEvents& events_;
   std::vector<unsigned char> map_;  // logical button of physical button i + 1; empty: stale
 };
 
@@ -154,7 +185,8 @@ class X11MouseHook : public platform::MouseHook {
  public:
   // `control` sends the RECORD requests; every installation gets a data connection of its
   // own, served by a helper thread that only collects events and posts them to the UI thread.
-  X11MouseHook(Display* control, bool haveRecord, QObject& context, PointerButtons& buttons);
+  X11MouseHook(Display* control, bool haveRecord, QObject& context, PointerButtons& buttons,
+               X11Screen& screen);
   ~X11MouseHook() override;
   bool Install(Callback callback) override;
   void Remove() override;
@@ -172,6 +204,7 @@ class X11MouseHook : public platform::MouseHook {
   bool haveRecord_;
   QObject& context_;
   PointerButtons& buttons_;
+  X11Screen& screen_;
   DisplayPtr data_;
   XRecordContext recordContext_ = 0;
   std::thread thread_;

@@ -35,8 +35,8 @@ std::uint32_t MessageOf(int type, unsigned button) {
 }  // namespace
 
 X11MouseHook::X11MouseHook(Display* control, bool haveRecord, QObject& context,
-                           PointerButtons& buttons)
-    : control_(control), haveRecord_(haveRecord), context_(context), buttons_(buttons) {}
+                           PointerButtons& buttons, X11Screen& screen)
+    : control_(control), haveRecord_(haveRecord), context_(context), buttons_(buttons), screen_(screen) {}
 
 X11MouseHook::~X11MouseHook() { Remove(); }
 
@@ -159,7 +159,11 @@ void X11MouseHook::Deliver(std::uint64_t generation) {
     if (generation != generation_ || !callback) return;
     // Recorded buttons are physical; the program speaks of the user's logical buttons.
     const unsigned button = e.type == MotionNotify ? 0 : buttons_.Logical(e.button);
-    if (const std::uint32_t message = MessageOf(e.type, button)) callback(0, message, e.x, e.y);
+    if (const std::uint32_t message = MessageOf(e.type, button)) {
+      // The server reports root positions; the program's are measured from the primary monitor.
+      const ui::Point p = screen_.Layout().FromSystem({e.x, e.y});
+      callback(0, message, p.x, p.y);
+    }
   }
 }
 

@@ -16,7 +16,6 @@
 #include <ctime>
 #include <set>
 
-#include "clicker/AbsoluteToPixel.h"
 
 namespace x11 {
 
@@ -127,8 +126,9 @@ hotkeys::XModifierMasks ReadModifierMasks(Display* dpy) {
 
 // --- screen --------------------------------------------------------------------------------
 
-X11Screen::X11Screen(Display* dpy, bool haveMonitors)
+X11Screen::X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events)
     : dpy_(dpy),
+      events_(events),
       root_(DefaultRootWindow(dpy)),
       haveMonitors_(haveMonitors),
       workArea_(XInternAtom(dpy, "_NET_WORKAREA", False)),
@@ -139,22 +139,23 @@ X11Screen::X11Screen(Display* dpy, bool haveMonitors)
   } else {
     rrEventBase_ = -1;
   }
-  // The root's own size changes (this connection reads no other events of the root).
+  // The root's own size changes (this connection reads no other events of the root); the
+  // server also sends one when monitors are set or removed.
   XSelectInput(dpy_, root_, StructureNotifyMask);
+  events_.Listen([this](XEvent& ev) {
+    if ((ev.type == ConfigureNotify && ev.xconfigure.window == root_) ||
+        (rrEventBase_ >= 0 && (ev.type == rrEventBase_ + RRScreenChangeNotify || ev.type == rrEventBase_ + RRNotify)))
+      changed_ = true;
+  });
 }
 
 bool X11Screen::GeometryFresh() {
-  XEvent ev;
-  bool changed = false;
-  while (XCheckTypedWindowEvent(dpy_, root_, ConfigureNotify, &ev)) changed = true;
-  if (rrEventBase_ >= 0) {
-    while (XCheckTypedEvent(dpy_, rrEventBase_ + RRScreenChangeNotify, &ev)) changed = true;
-    while (XCheckTypedEvent(dpy_, rrEventBase_ + RRNotify, &ev)) changed = true;
-  }
+  events_.HandleQueued();
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-  if (changed || !cached_ || nowMs - cachedAtMs_ >= 60000) {
+  if (changed_ || !cached_ || nowMs - cachedAtMs_ >= 60000) {
+    changed_ = false;
     cached_ = false;
     cachedAtMs_ = nowMs;
     return false;
@@ -167,7 +168,7 @@ bool X11Screen::CursorPos(ui::Point& p) {
   int rx = 0, ry = 0, wx = 0, wy = 0;
   unsigned mask = 0;
   if (!XQueryPointer(dpy_, root_, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask)) return false;
-  p = {rx, ry};
+  p = Layout().FromSystem({rx, ry});
   return true;
 }
 
@@ -183,24 +184,20 @@ ui::Rect ReadRootGeometry(Display* dpy_, Window root_) {
   return {0, 0, static_cast<int>(w), static_cast<int>(h)};
 }
 
-ui::Rect ReadVirtualDesktop(Display* dpy_, Window root_, bool haveMonitors_) {
-  if (haveMonitors_) {
-    int n = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(dpy_, root_, True, &n);
-    if (monitors) {
-      int left = 0, top = 0, right = 0, bottom = 0;
-      for (int i = 0; i < n; ++i) {
-        const XRRMonitorInfo& m = monitors[i];
-        if (i == 0 || m.x < left) left = m.x;
-        if (i == 0 || m.y < top) top = m.y;
-        if (i == 0 || m.x + m.width > right) right = m.x + m.width;
-        if (i == 0 || m.y + m.height > bottom) bottom = m.y + m.height;
-      }
-      XRRFreeMonitors(monitors);
-      if (n > 0 && right > left && bottom > top) return {left, top, right - left, bottom - top};
-    }
+// The monitors RandR reports (1.5: the ones `xrandr --setmonitor` sets too), with the
+// primary flag; an empty list without RandR 1.5.
+std::vector<clicker::Monitor> ReadMonitors(Display* dpy_, Window root_, bool haveMonitors_) {
+  std::vector<clicker::Monitor> list;
+  if (!haveMonitors_) return list;
+  int n = 0;
+  XRRMonitorInfo* monitors = XRRGetMonitors(dpy_, root_, True, &n);
+  if (!monitors) return list;
+  for (int i = 0; i < n; ++i) {
+    const XRRMonitorInfo& m = monitors[i];
+    list.push_back({{m.x, m.y, m.width, m.height}, m.primary != 0});
   }
-  return ReadRootGeometry(dpy_, root_);
+  XRRFreeMonitors(monitors);
+  return list;
 }
 
 }  // namespace
@@ -208,16 +205,18 @@ ui::Rect ReadVirtualDesktop(Display* dpy_, Window root_, bool haveMonitors_) {
 ui::Rect X11Screen::RootGeometry() {
   if (!GeometryFresh()) {
     rootCache_ = ReadRootGeometry(dpy_, root_);
-    deskCache_ = ReadVirtualDesktop(dpy_, root_, haveMonitors_);
+    layoutCache_ = clicker::MonitorLayout(ReadMonitors(dpy_, root_, haveMonitors_), rootCache_);
     cached_ = true;
   }
   return rootCache_;
 }
 
-ui::Rect X11Screen::VirtualDesktop() {
+const clicker::MonitorLayout& X11Screen::Layout() {
   RootGeometry();
-  return deskCache_;
+  return layoutCache_;
 }
+
+ui::Rect X11Screen::VirtualDesktop() { return Layout().VirtualDesktop(); }
 
 ui::Rect X11Screen::WorkArea() {
   long desktop = 0;
@@ -247,7 +246,7 @@ ui::Rect X11Screen::WorkArea() {
     }
     XFree(data);
   }
-  return area;
+  return Layout().PrimaryWorkArea(area);
 }
 
 // --- mouse ---------------------------------------------------------------------------------
@@ -260,12 +259,10 @@ void X11Mouse::Send(const platform::MouseInputRecord& r) {
     if (r.flags & platform::kMouseAbsolute) {
       // The record's 0..65535 spans the virtual desktop; the pixel it names must be the very
       // pixel the program asked for, and it must fit the protocol's 16-bit coordinates.
-      const ui::Rect desk = screen_.VirtualDesktop();
       const ui::Rect root = screen_.RootGeometry();
-      int x = clicker::AbsoluteToPixel(r.dx, desk.left, desk.width);
-      int y = clicker::AbsoluteToPixel(r.dy, desk.top, desk.height);
-      x = std::clamp(x, 0, std::clamp(root.width - 1, 0, 32767));
-      y = std::clamp(y, 0, std::clamp(root.height - 1, 0, 32767));
+      const ui::Point p = screen_.Layout().AbsoluteToSystem(r.dx, r.dy);
+      const int x = std::clamp(p.x, 0, std::clamp(root.width - 1, 0, 32767));
+      const int y = std::clamp(p.y, 0, std::clamp(root.height - 1, 0, 32767));
       XTestFakeMotionEvent(dpy_, -1, x, y, CurrentTime);
     } else {
       XTestFakeRelativeMotionEvent(dpy_, r.dx, r.dy, CurrentTime);
@@ -290,14 +287,17 @@ void X11Mouse::Button(unsigned logical, bool down) {
   XTestFakeButtonEvent(dpy_, buttons_.Physical(logical), down ? True : False, CurrentTime);
 }
 
-void PointerButtons::Refresh() {
-  XEvent ev;
-  while (XCheckTypedEvent(dpy_, MappingNotify, &ev)) {
+PointerButtons::PointerButtons(Display* dpy, ControlEvents& events) : dpy_(dpy), events_(events) {
+  events_.Listen([this](XEvent& ev) {
+    if (ev.type != MappingNotify) return;
     if (ev.xmapping.request == MappingPointer) map_.clear();
-    if (ev.xmapping.request == MappingKeyboard || ev.xmapping.request == MappingModifier) {
+    if (ev.xmapping.request == MappingKeyboard || ev.xmapping.request == MappingModifier)
       XRefreshKeyboardMapping(&ev.xmapping);
-    }
-  }
+  });
+}
+
+void PointerButtons::Refresh() {
+  events_.HandleQueued();
   if (map_.empty()) {
     unsigned char buf[256];
     const int n = XGetPointerMapping(dpy_, buf, sizeof buf);
@@ -328,6 +328,7 @@ struct X11Platform::Parts {
   QObject context;  // owner of queued deliveries onto the UI thread
   x11::DisplayPtr control;
   x11::DisplayPtr events;
+  std::unique_ptr<x11::ControlEvents> controlEvents;
   std::unique_ptr<x11::X11Screen> screen;
   std::unique_ptr<x11::PointerButtons> buttons;
   std::unique_ptr<x11::X11Mouse> mouse;
@@ -374,12 +375,13 @@ std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   auto parts = std::make_unique<Parts>();
   parts->control = std::move(control);
   parts->events = std::move(events);
-  parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors);
-  parts->buttons = std::make_unique<x11::PointerButtons>(parts->control.get());
+  parts->controlEvents = std::make_unique<x11::ControlEvents>(parts->control.get(), parts->context);
+  parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors, *parts->controlEvents);
+  parts->buttons = std::make_unique<x11::PointerButtons>(parts->control.get(), *parts->controlEvents);
   parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen, *parts->buttons);
   parts->hotkeys = std::make_unique<x11::X11Hotkeys>(parts->events.get(), parts->context);
   parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context,
-                                                  *parts->buttons);
+                                                  *parts->buttons, *parts->screen);
   return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
 }
 
@@ -390,7 +392,9 @@ X11Platform::~X11Platform() {
   parts_->hook.reset();
   parts_->hotkeys.reset();
   parts_->mouse.reset();
+  parts_->buttons.reset();
   parts_->screen.reset();
+  parts_->controlEvents.reset();
 }
 
 platform::MouseInputSink& X11Platform::Mouse() { return *parts_->mouse; }

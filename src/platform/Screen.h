@@ -12,7 +12,8 @@ class Screen {
   virtual bool CursorPos(geometry::Point& p) = 0;
   // Bounding rectangle of all monitors.
   virtual geometry::Rect VirtualDesktop() = 0;
-  // The desktop minus the taskbar / panels.
+  // The primary monitor minus the taskbar / panels, in the coordinates that window bounds
+  // use (on Windows the same as above; on X11 the root window's, where windows are placed).
   virtual geometry::Rect WorkArea() = 0;
 };
 

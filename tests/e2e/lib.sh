@@ -67,7 +67,8 @@ e2e_use_data() {
 }
 
 # e2e_start_display NUM [WxHxD]: Xvfb on :NUM (no reset when the last client leaves, so
-# state set by a test survives) and openbox on it; exports DISPLAY.
+# state set by a test survives) and openbox on it; exports DISPLAY. A command in
+# E2E_BEFORE_WM runs between the two (monitors set with xrandr, for one).
 e2e_start_display() {
   local num=$1 geometry=${2:-1280x1024x24}
   [ -e "/tmp/.X11-unix/X$num" ] && e2e_fail "display :$num is already in use"
@@ -79,6 +80,7 @@ e2e_start_display() {
     sleep 0.1
   done
   xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start on :$num"
+  if [ -n "${E2E_BEFORE_WM:-}" ]; then eval "$E2E_BEFORE_WM" || e2e_fail "$E2E_BEFORE_WM"; fi
   openbox --sm-disable >/dev/null 2>&1 &
   e2e_track $!
   # Openbox claims the screen early but loses map requests until its start-up is over,

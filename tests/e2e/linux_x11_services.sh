@@ -39,6 +39,19 @@ xdpyinfo >/dev/null 2>&1 || e2e_fail "Xvfb did not start on :$NUM"
 e2e_log "X11 services, no window manager"
 "$PROBE" x11 || e2e_fail "X11 services"
 
+e2e_log "clicks and moves read no more from the server than their flushes do"
+# Looking for events in the click path (Xlib's XCheck*Event tries the socket on every call)
+# put about six reads into every record sent; the connection is read when the event loop
+# sees it readable instead, and what remains is Xlib's flush, which reads twice (as the bare
+# XTest loop's does). 1000 moves and clicks are 3000 records.
+command -v strace >/dev/null || e2e_fail "strace is missing"
+SC=$(mktemp /tmp/qel-x11-strace.XXXXXX)
+strace -f -qq -c -e trace=read,readv,recvfrom,recvmsg -o "$SC" "$PROBE" clicks 1000 || e2e_fail "the click loop failed"
+reads=$(awk '$NF ~ /^(read|readv|recvfrom|recvmsg)$/ {n += $4} END {print n + 0}' "$SC")
+rm -f "$SC"
+e2e_log "reads for 1000 moves and 1000 clicks: $reads"
+[ "$reads" -lt 7500 ] || e2e_fail "$reads reads for 1000 moves and clicks: the click path looks for events"
+
 e2e_log "work area under openbox (screen margins standing in for panels)"
 RC=$(mktemp /tmp/qel-x11-openbox.XXXXXX.xml)
 trap 'e2e_cleanup; rm -f "$RC"' EXIT

@@ -2,6 +2,7 @@
 //   x11_services_probe x11       all X11 checks (needs DISPLAY, no window manager)
 //   x11_services_probe workarea  prints the work area and the desktop (run under a WM)
 //   x11_services_probe system    clock, environment, registry and shell (no display)
+//   x11_services_probe clicks N  N moves and clicks, nothing else (counted from outside)
 // Exit code 0 when every check passed; each failure is printed with what was expected.
 
 #include <QtCore/QCoreApplication>
@@ -150,6 +151,7 @@ void CheckMonitors(X11Platform& x, Helper& h) {
   XRRSetMonitor(h.dpy, root, left);
   XRRSetMonitor(h.dpy, root, right);
   XSync(h.dpy, False);
+  Spin(50);  // the change is announced to the event loop, as in the program
 
   const ui::Rect desk = x.Screen().VirtualDesktop();
   CHECK(desk.left == 100 && desk.top == 50 && desk.width == 1600 && desk.height == 630,
@@ -169,6 +171,7 @@ void CheckMonitors(X11Platform& x, Helper& h) {
   XRRDeleteMonitor(h.dpy, root, left->name);
   XRRDeleteMonitor(h.dpy, root, right->name);
   XSync(h.dpy, False);
+  Spin(50);
   XRRFreeMonitors(left);
   XRRFreeMonitors(right);
   XRRFreeScreenResources(res);
@@ -176,6 +179,89 @@ void CheckMonitors(X11Platform& x, Helper& h) {
   CHECK(back.left == 0 && back.width == 1920, "after deleting the monitors: %d,%d %dx%d", back.left,
         back.top, back.width, back.height);
   std::printf("monitors: bounding box and offset moves checked\n");
+}
+
+// Two monitors of different sizes with the primary on the right, as Windows users keep a
+// laptop beside a larger screen: the program measures from the primary's top-left, so the
+// left monitor has negative X, and moves, the cursor, the hook and the work area agree.
+void CheckPrimaryOnTheRight(X11Platform& x, Helper& h) {
+  const Window root = DefaultRootWindow(h.dpy);
+  XRRScreenResources* res = XRRGetScreenResources(h.dpy, root);
+  if (!res || res->noutput < 1) {
+    std::printf("primary monitor: no RandR output, skipped\n");
+    if (res) XRRFreeScreenResources(res);
+    return;
+  }
+  XRRMonitorInfo* left = XRRAllocateMonitor(h.dpy, 1);
+  left->name = XInternAtom(h.dpy, "QEL-BIG", False);
+  left->x = 0, left->y = 0, left->width = 1200, left->height = 1080;
+  left->mwidth = 300, left->mheight = 270;
+  left->outputs[0] = res->outputs[0];
+  XRRMonitorInfo* primary = XRRAllocateMonitor(h.dpy, 0);
+  primary->name = XInternAtom(h.dpy, "QEL-PRIMARY", False);
+  primary->primary = True;
+  primary->x = 1200, primary->y = 0, primary->width = 720, primary->height = 600;
+  primary->mwidth = 180, primary->mheight = 150;
+  XRRSetMonitor(h.dpy, root, left);
+  XRRSetMonitor(h.dpy, root, primary);
+  XSync(h.dpy, False);
+  Spin(50);
+
+  const ui::Rect desk = x.Screen().VirtualDesktop();
+  CHECK(desk.left == -1200 && desk.top == 0 && desk.width == 1920 && desk.height == 1080,
+        "primary on the right: desktop %d,%d %dx%d", desk.left, desk.top, desk.width, desk.height);
+  int wrong = 0, wrongRoot = 0;
+  for (int px = desk.left; px < desk.Right(); px += 7) {
+    const int py = (px + 1200) * 5 % desk.height;
+    x.Mouse().Send(MoveTo(px, py, desk));
+    ui::Point p;
+    if (!x.Screen().CursorPos(p) || p.x != px || p.y != py) ++wrong;
+    Window r = 0, c = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(h.dpy, root, &r, &c, &rx, &ry, &wx, &wy, &mask);
+    if (rx != px + 1200 || ry != py) ++wrongRoot;
+  }
+  CHECK(wrong == 0 && wrongRoot == 0, "%d moves read back wrong, %d landed on the wrong root pixel",
+        wrong, wrongRoot);
+  const ui::Rect wa = x.Screen().WorkArea();
+  CHECK(wa.left == 1200 && wa.top == 0 && wa.width == 720 && wa.height == 600,
+        "no window manager: the work area %d,%d %dx%d should be the primary monitor", wa.left,
+        wa.top, wa.width, wa.height);
+
+  std::vector<std::pair<int, int>> hooked;
+  CHECK(x.Hook().Install([&](int, std::uint32_t m, int px, int py) {
+    if (m == platform::kWmLButtonDown) hooked.push_back({px, py});
+  }), "%s", "the hook could not be installed");
+  Spin(50);
+  for (const auto& [rx, ry] : {std::pair{100, 200}, std::pair{1200, 0}, std::pair{1919, 599}}) {
+    XTestFakeMotionEvent(h.dpy, -1, rx, ry, CurrentTime);
+    XTestFakeButtonEvent(h.dpy, 1, True, CurrentTime);
+    XTestFakeButtonEvent(h.dpy, 1, False, CurrentTime);
+  }
+  XFlush(h.dpy);
+  SpinUntil([&] { return hooked.size() >= 3; }, 3000);
+  x.Hook().Remove();
+  const std::vector<std::pair<int, int>> expected = {{-1100, 200}, {0, 0}, {719, 599}};
+  CHECK(hooked == expected, "%zu presses hooked, the first at %d,%d (expected -1100,200)",
+        hooked.size(), hooked.empty() ? 0 : hooked[0].first, hooked.empty() ? 0 : hooked[0].second);
+
+  XRRDeleteMonitor(h.dpy, root, left->name);
+  XRRDeleteMonitor(h.dpy, root, primary->name);
+  XSync(h.dpy, False);
+  Spin(50);
+  XRRFreeMonitors(left);
+  XRRFreeMonitors(primary);
+  XRRFreeScreenResources(res);
+  const ui::Rect back = x.Screen().VirtualDesktop();
+  ui::Point p;
+  XTestFakeMotionEvent(h.dpy, -1, 30, 40, CurrentTime);
+  XSync(h.dpy, False);
+  x.Screen().CursorPos(p);
+  CHECK(back.left == 0 && back.top == 0 && back.width == 1920 && p.x == 30 && p.y == 40,
+        "after deleting the monitors: desktop %d,%d %dx%d, cursor %d,%d", back.left, back.top,
+        back.width, back.height, p.x, p.y);
+  std::printf("primary monitor on the right: offsets of moves, cursor, hook and work area checked\n");
 }
 
 // --- moves and clicks ----------------------------------------------------------------------
@@ -641,6 +727,21 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (mode == "system") {
     CheckSystem();
+  } else if (mode == "clicks" && argc > 2) {
+    std::string error;
+    auto x = X11Platform::Open(error);
+    if (!x) {
+      std::printf("FAIL: %s\n", error.c_str());
+      return 1;
+    }
+    Spin(50);
+    const ui::Rect desk = x->Screen().VirtualDesktop();
+    for (int i = 0, n = std::atoi(argv[2]); i < n; ++i) {
+      x->Mouse().Send(MoveTo(i % desk.width, i % desk.height, desk));
+      x->Mouse().Send({0, 0, platform::kMouseLeftDown});
+      x->Mouse().Send({0, 0, platform::kMouseLeftUp});
+    }
+    return 0;
   } else if (mode == "x11" || mode == "workarea") {
     std::string error;
     auto x = X11Platform::Open(error);
@@ -662,6 +763,7 @@ int main(int argc, char** argv) {
     }
     CheckScreen(*x, h);
     CheckMonitors(*x, h);
+    CheckPrimaryOnTheRight(*x, h);
     CheckMoves(*x);
     CheckClicks(*x, h);
     CheckHook(*x, h);
