@@ -18,6 +18,7 @@
 #include <set>
 
 #include "clicker/AbsoluteToPixel.h"
+#include "linux/Monotonic.h"
 
 namespace x11 {
 
@@ -152,9 +153,7 @@ bool X11Screen::GeometryFresh() {
     while (XCheckTypedEvent(dpy_, rrEventBase_ + RRScreenChangeNotify, &ev)) changed = true;
     while (XCheckTypedEvent(dpy_, rrEventBase_ + RRNotify, &ev)) changed = true;
   }
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+  const std::uint64_t nowMs = static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000000u;
   if (changed || !cached_ || nowMs - cachedAtMs_ >= 60000) {
     cached_ = false;
     cachedAtMs_ = nowMs;
