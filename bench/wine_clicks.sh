@@ -70,5 +70,5 @@ for spec in "1 $n1" "10 $n10"; do
   series "bare Win32 loop, same rule, $ms ms" "$ms" "$n" "$base"
   awk -v a="$app_rate" -v b="$RATE" -v pa="$app_p99" -v pb="$P99" -v load="$(bench_load)" 'BEGIN {
     printf "  load %s; the program at %.1f %% of the bare loop'"'"'s rate, p99 error %+.3f ms beside it\n",
-      load, b > 0 ? 100 * a / b : 0, pa - pb }'
+      load, (b > 0 ? 100 * a / b : 0), pa - pb }'
 done

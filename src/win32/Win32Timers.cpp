@@ -14,9 +14,11 @@ constexpr DWORD kHighResolutionFlag = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH
 // After this long without a running timer the raised system timer resolution is given back.
 constexpr DWORD kResolutionHoldMs = 1000;
 // The main loop counts as away (a modal loop, a long handler) after this long outside its
-// wait; only then does the helper thread post ticks. It also bounds how late the first tick
-// in a modal loop can be.
+// wait; only then does the helper thread post ticks.
 constexpr std::int64_t kTakeoverMs = 10;
+// While the main loop serves the timers, the helper looks this often whether it is away:
+// the most the first tick in a modal loop can be late, and few wake-ups meanwhile.
+constexpr std::int64_t kWatchMs = 50;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
 class PreciseTimerPeer : public ui::TimerPeer {
@@ -67,6 +69,7 @@ TimerService::TimerService() {
   QueryPerformanceFrequency(&f);
   frequency_ = f.QuadPart > 0 ? f.QuadPart : 1;
   takeover_ = std::max<std::int64_t>(1, frequency_ * kTakeoverMs / 1000);
+  watch_ = std::max<std::int64_t>(1, frequency_ * kWatchMs / 1000);
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -135,7 +138,7 @@ void TimerService::Start(int id, unsigned intervalMs) {
   }
   // The helper is told only when it would look too late: a restart at every tick (jitter)
   // costs no wake-up of it.
-  if (helperUntil_ > deadline + takeover_) SetEvent(wake_);
+  if (helperUntil_ > deadline + watch_) SetEvent(wake_);
 }
 
 void TimerService::Stop(int id) {
@@ -264,7 +267,7 @@ void TimerService::ThreadMain() {
         if (e->grid.Running()) earliest = std::min(earliest, e->grid.Deadline());
       }
       // While the main loop serves the timers, only look again when it could be away.
-      until = earliest == kNever || away ? earliest : std::max(earliest, now + takeover_);
+      until = earliest == kNever || away ? earliest : std::max(earliest, now + watch_);
       helperUntil_ = until;
     }
     if (until == kNever) {

@@ -70,6 +70,7 @@ class TimerService {
   bool highResolution_ = false;
   std::int64_t frequency_ = 1;
   std::int64_t takeover_ = 1;  // performance-counter units
+  std::int64_t watch_ = 1;
   // When the main loop last entered its wait; the helper posts only when that is long ago.
   std::atomic<std::int64_t> loopSeen_{0};
   // Where the helper thread's wait ends.
