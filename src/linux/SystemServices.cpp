@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/AppInfo.h"
+#include "linux/Monotonic.h"
 #include "linux/RealtimePriority.h"
 #include "platform/Files.h"
 #include "platform/LocaleLanguage.h"
@@ -35,11 +36,8 @@ std::string WithoutTrailingSlash(std::string path) {
 // --- clock ---------------------------------------------------------------------------------
 
 std::uint32_t LinuxClock::GetTickCount() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
-                           static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
-  return static_cast<std::uint32_t>(ms);  // keeps the 49.7-day wrap of the Windows counter
+  // Keeps the 49.7-day wrap of the Windows counter.
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000000u);
 }
 
 void LinuxClock::Sleep(std::uint32_t ms) {
@@ -50,11 +48,7 @@ void LinuxClock::Sleep(std::uint32_t ms) {
   }
 }
 
-std::uint64_t LinuxClock::NowMicros() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000u;
-}
+std::uint64_t LinuxClock::NowMicros() { return static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000u; }
 
 void LinuxClock::SleepMicros(std::uint64_t us) {
   if (us == 0) return;
@@ -71,11 +65,7 @@ platform::LocalDateTime LinuxClock::Now() {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::uint64_t LinuxClock::HighResolutionNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
-}
+std::uint64_t LinuxClock::HighResolutionNow() { return static_cast<std::uint64_t>(qtui::MonotonicNs()); }
 
 // --- environment ---------------------------------------------------------------------------
 

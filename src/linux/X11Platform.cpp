@@ -16,6 +16,7 @@
 #include <ctime>
 #include <set>
 
+#include "linux/Monotonic.h"
 
 namespace x11 {
 
@@ -151,9 +152,7 @@ X11Screen::X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events)
 
 bool X11Screen::GeometryFresh() {
   events_.HandleQueued();
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  const std::uint64_t nowMs = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+  const std::uint64_t nowMs = static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000000u;
   if (changed_ || !cached_ || nowMs - cachedAtMs_ >= 60000) {
     changed_ = false;
     cached_ = false;

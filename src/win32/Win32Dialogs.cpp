@@ -7,6 +7,7 @@
 #include "win32/Win32Pictures.h"
 #include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
+#include "win32/Win32Timers.h"
 
 namespace win32ui {
 
@@ -193,10 +194,15 @@ void Win32MessageQueue::ProcessMessages() {
 
 void RunMessageLoop(Win32WidgetFactory& factory) {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (HandledByDialogManager(factory, msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+  for (;;) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return;
+      if (HandledByDialogManager(factory, msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    // The timers tick from this wait, without a detour through another thread.
+    factory.Timers().WaitForMessageOrTick();
   }
 }
 

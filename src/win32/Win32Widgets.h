@@ -183,6 +183,7 @@ class Win32WidgetFactory : public ui::WidgetFactory {
 
   const Style& Look() const { return style_; }
   Pictures& Images() { return *pictures_; }
+  TimerService& Timers() { return *timers_; }
   // The main window while it exists (owner of message boxes and menus), else null.
   HWND MainHandle() const { return main_ ? main_->Handle() : nullptr; }
   void SetMain(TopWindowPeer* w) { main_ = w; }

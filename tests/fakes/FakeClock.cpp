@@ -1,20 +1,21 @@
 #include "fakes/FakeClock.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace fakes {
 
 class FakeTimerPeer : public ui::TimerPeer {
  public:
   FakeTimerPeer(FakeClock& clock, std::shared_ptr<FakeClock::Entry> e) : clock_(clock), e_(std::move(e)) {}
-  ~FakeTimerPeer() override { e_->running = false; e_->owner = nullptr; }
-  void start(unsigned intervalMs) override {
-    e_->running = true;
-    e_->interval = intervalMs;
-    e_->next = clock_.now + intervalMs;
-    e_->pending = false;
+  ~FakeTimerPeer() override {
+    e_->grid.Stop();
+    e_->owner = nullptr;
   }
-  void stop() override { e_->running = false; }
+  void start(unsigned intervalMs) override {
+    e_->grid.Start(static_cast<std::int64_t>(clock_.now), static_cast<std::int64_t>(intervalMs));
+  }
+  void stop() override { e_->grid.Stop(); }
 
  private:
   FakeClock& clock_;
@@ -28,37 +29,69 @@ std::unique_ptr<ui::TimerPeer> FakeClock::MakeTimerPeer(ui::Timer& owner) {
   return std::make_unique<FakeTimerPeer>(*this, e);
 }
 
-bool FakeClock::FireNextDue(std::uint64_t until) {
-  std::shared_ptr<Entry> due;
-  auto when = [this](const Entry& e) { return e.pending ? now : e.next; };
+void FakeClock::At(std::uint64_t when, std::function<void()> action) {
+  actions_.emplace(when, std::move(action));
+}
+
+void FakeClock::PostDue() {
   for (auto& e : timers_)
-    if (e->running && e->owner && when(*e) <= until && (!due || when(*e) < when(*due))) due = e;
-  if (!due) return false;
-  now = std::max(now, when(*due));
-  if (!due->pending) due->next += due->interval;
-  due->pending = false;
-  const std::uint64_t grid = due->next;
-  const std::uint64_t interval = due->interval;
-  due->owner->Tick();
-  // Deadlines that passed while the handler ran merge into one pending tick; the grid
-  // (the timer's phase) is kept. A restart during the tick set its own deadline.
-  if (due->running && due->next == grid && due->interval == interval && due->next <= now) {
-    due->pending = true;
-    due->next += ((now - due->next) / interval + 1) * interval;
+    if (e->owner && e->grid.Expire(static_cast<std::int64_t>(now)))
+      posted_.push_back({e, e->grid.Generation()});
+}
+
+void FakeClock::RunHandler(Entry& e) {
+  e.owner->Tick();
+  // Deadlines that passed while the handler ran were posted meanwhile.
+  PostDue();
+  e.grid.HandlerDone();
+}
+
+bool FakeClock::Step(std::uint64_t until) {
+  // A handler that ran past the end of this advance leaves the rest for the next one.
+  if (now > until) return false;
+  PostDue();
+  if (!posted_.empty()) {
+    const Posted p = posted_.front();
+    posted_.pop_front();
+    if (!p.entry->owner) return true;
+    switch (p.entry->grid.Deliver(p.generation)) {
+      case ui::TimerGrid::Delivery::Drop: break;
+      case ui::TimerGrid::Delivery::Run: RunHandler(*p.entry); break;
+      case ui::TimerGrid::Delivery::RunWhenIdle: deferred_.push_back(p); break;
+    }
+    return true;
   }
+  if (!actions_.empty() && actions_.begin()->first <= now) {
+    auto action = std::move(actions_.begin()->second);
+    actions_.erase(actions_.begin());
+    action();
+    return true;
+  }
+  if (!deferred_.empty()) {
+    const Posted p = deferred_.front();
+    deferred_.pop_front();
+    if (p.entry->owner && p.entry->grid.DeliverDeferred(p.generation)) RunHandler(*p.entry);
+    return true;
+  }
+  std::uint64_t next = std::numeric_limits<std::uint64_t>::max();
+  for (auto& e : timers_)
+    if (e->owner && e->grid.Running()) next = std::min(next, static_cast<std::uint64_t>(e->grid.Deadline()));
+  if (!actions_.empty()) next = std::min(next, actions_.begin()->first);
+  if (next > until) return false;
+  now = std::max(now, next);
   return true;
 }
 
 void FakeClock::Advance(std::uint64_t ms) {
   const std::uint64_t until = now + ms;
-  while (FireNextDue(until)) {
+  while (Step(until)) {
   }
   now = std::max(now, until);
 }
 
 void FakeClock::ProcessMessages() {
   ++processCount_;
-  while (FireNextDue(now)) {
+  while (Step(now)) {
   }
   if (onProcessMessages) onProcessMessages();
 }

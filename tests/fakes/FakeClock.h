@@ -1,19 +1,25 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "platform/Clock.h"
 #include "ui/Dialogs.h"
 #include "ui/Timer.h"
+#include "ui/TimerGrid.h"
 
 namespace fakes {
 
-// Time that moves only when a test says so. Timers keep their phase: a tick that falls
-// due while the program is busy (a hold, a Sleep) is delivered once, late, and the next
-// one follows on the original grid; missed ticks merge.
+// Time that moves only when a test says so, and a message queue run the way the Windows
+// edition's is: a tick is posted when its deadline passes (the program's timer grid decides
+// when, and merges missed deadlines), posted ticks go before the user's input, and a tick
+// that fell due during its own handler waits until the input that came in meanwhile has
+// been handled. A test's user acts at a moment with At(); while the program is busy (a
+// hold, a Sleep) that action waits in the queue like a real click would.
 class FakeClock : public platform::Clock, public ui::MessageQueue {
  public:
   std::uint64_t now = 0;            // ms
@@ -38,8 +44,10 @@ class FakeClock : public platform::Clock, public ui::MessageQueue {
     now += ms;
   }
 
-  // Fires every timer tick due up to now + ms, in time order.
+  // Fires every timer tick and user action due up to now + ms, in time order.
   void Advance(std::uint64_t ms);
+  // The user does `action` at time `when` (handled once the program serves its queue).
+  void At(std::uint64_t when, std::function<void()> action);
   // Delivers the ticks that are due now, then the scripted user action.
   void ProcessMessages() override;
   int ProcessCount() const { return processCount_; }
@@ -49,14 +57,22 @@ class FakeClock : public platform::Clock, public ui::MessageQueue {
  private:
   struct Entry {
     ui::Timer* owner;
-    bool running = false;
-    std::uint64_t interval = 0;
-    std::uint64_t next = 0;   // next deadline on the timer's grid
-    bool pending = false;     // a deadline passed while the program was busy
+    ui::TimerGrid grid;
+  };
+  struct Posted {
+    std::shared_ptr<Entry> entry;
+    std::uint32_t generation;
   };
   friend class FakeTimerPeer;
-  bool FireNextDue(std::uint64_t until);
+  // Handles one message or moves the time to the next event; false when nothing is left
+  // up to `until`.
+  bool Step(std::uint64_t until);
+  void PostDue();
+  void RunHandler(Entry& e);
   std::vector<std::shared_ptr<Entry>> timers_;
+  std::deque<Posted> posted_;
+  std::deque<Posted> deferred_;
+  std::multimap<std::uint64_t, std::function<void()>> actions_;
   int processCount_ = 0;
 };
 

@@ -142,6 +142,19 @@ TEST_F(ClickRunTest, PhaseIsKeptWhileAHoldBlocks) {
   EXPECT_EQ(downs, (std::vector<std::uint64_t>{100, 200, 300, 400}));
 }
 
+// The next tick falls due during the hold; the Stop clicked meanwhile is handled first.
+TEST_F(ClickRunTest, StopDuringAHoldLongerThanTheIntervalIsTheLastWord) {
+  Interval(100);
+  f.cbClickType.UserSelected(2);
+  f.seHoldMs.SetValue(2000);
+  f.btnStart.UserClicked();
+  p.clock.At(1000, [&] { f.btnStop.UserClicked(); });
+  p.clock.Advance(5000);
+  EXPECT_EQ(Clicks(), 1);
+  EXPECT_EQ(f.FClicksDone, 1u);
+  EXPECT_EQ(f.Label1.Caption(), "Stopped by button. Clicks done: 1");
+}
+
 TEST_F(ClickRunTest, MinimiseToTrayHidesDuringTheRunAndShowsAtTheEnd) {
   Interval(10);
   RepeatCount(2);
