@@ -35,6 +35,13 @@ TfrmNewVersion::TfrmNewVersion(app::Services& services)
   ProgressBar1.SetVisible(false);
   Form.OnShow = [this] { FormShow(); };
   Form.OnClose = [this] { FormClose(); };
+  // Closing the dialog during a download is its Abort: the dialog stays until the
+  // download has ended, which then closes it.
+  Form.CanClose = [this] {
+    if (!downloading_) return true;
+    DownloadCancelRequested = true;
+    return false;
+  };
   btUpdateNow.OnClick = [this] { btUpdateNowClick(); };
   btCancel.OnClick = [this] { btCancelClick(); };
 }
@@ -66,6 +73,7 @@ void TfrmNewVersion::btCancelClick() {
 void TfrmNewVersion::btUpdateNowClick() {
   // From here on the program ends when the dialog closes, whatever the download does.
   MandatoryUpdate = true;
+  downloading_ = true;
   bool failed = false;
   std::string failure;
   {
@@ -102,6 +110,7 @@ void TfrmNewVersion::btUpdateNowClick() {
         ui::MsgButtons::Ok);
     services_.shell.Open(app::kWebsiteUrl, "open");
   }
+  downloading_ = false;
   CloseDialog();
 }
 

@@ -34,6 +34,7 @@ class TfrmNewVersion {
   void CloseDialog();
 
   app::Services& services_;
+  bool downloading_ = false;
 };
 
 }  // namespace update

@@ -367,4 +367,31 @@ TEST_F(DialogTest, AbortComparesWithTheTranslatedCaption) {
   EXPECT_EQ(d.Tag, 1);
 }
 
+TEST_F(DialogTest, ClosingDuringTheDownloadIsItsAbort) {
+  // The close box, Alt+F4 or Esc while the download runs: the dialog stays, the download
+  // stops at the next report and ends as an abort does (no installer started).
+  update::TfrmNewVersion d(p.services);
+  d.Form.UserShowing();
+  int reports = 0;
+  bool closeAllowed = true;
+  p.http.download = [&](const std::string&, const std::string& file,
+                        const std::function<void(const platform::HttpProgress&)>& progress, std::string&) {
+    for (; reports < 100; ++reports) {
+      progress({static_cast<std::uint64_t>(reports), 1 << 20, ""});
+      if (reports == 2) closeAllowed = d.Form.UserClosing();
+    }
+    platform::files::WriteAllReplacing(file, "installer");
+    return true;
+  };
+  d.btUpdateNow.UserClicked();
+  EXPECT_FALSE(closeAllowed);
+  EXPECT_EQ(reports, 3);
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  EXPECT_EQ(p.dialogs.shown[0].text, kFailed + "\r\n\r\nDownload is cancelled. Please download manually.");
+  EXPECT_EQ(p.shell.opened, (std::vector<std::pair<std::string, std::string>>{{"https://qel-autoclicker.app", "open"}}));
+  EXPECT_EQ(d.Tag, 0);
+  // Once the download has ended, a close goes ahead again.
+  EXPECT_TRUE(d.Form.UserClosing());
+}
+
 }  // namespace
