@@ -16,6 +16,8 @@
 #include "app/Services.h"
 #include "app/Startup.h"
 #include "linux/CurlHttp.h"
+#include "linux/LinuxUpdatePackage.h"
+#include "linux/OpenSslCrypto.h"
 #include "linux/QtDialogs.h"
 #include "linux/QtStyle.h"
 #include "linux/QtWidgets.h"
@@ -157,8 +159,10 @@ int main(int argc, char** argv) {
     });
   }
 
+  LinuxUpdatePackage updatePackage(shell);
+  OpenSslCrypto crypto;
   app::Services services{widgets,        dialogs,     queue,    x11->Mouse(), x11->Screen(),
                          x11->Hotkeys(), x11->Hook(), clock,    registry,     env,
-                         shell,          profile,     *http};
+                         shell,          profile,     *http,    updatePackage, crypto};
   return app::RunApplication(services, [&app] { app.exec(); });
 }

@@ -40,7 +40,7 @@ struct SettingsTest : ::testing::Test {
   fakes::FakePlatform p;
   RecordingStore store;
   app::Services services{p.widgets, p.dialogs,  p.clock, p.mouse, p.screen, p.hotkeys, p.hook,
-                         p.clock,   p.registry, p.env,   p.shell, store,    p.http};
+                         p.clock,   p.registry, p.env,   p.shell, store,    p.http, p.updatePackage, p.crypto};
   fs::path appData;
   std::string file;
   std::unique_ptr<TFrmMain> f;
