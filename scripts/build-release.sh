@@ -43,6 +43,7 @@ if [ "$what" != windows ]; then
   configure "$LIN" linux build/linux -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$LIN" --target qel-autoclicker
   if has_target "$LIN" qel_icons; then cmake --build "$LIN" --target qel_icons; fi
+  cmake --build "$LIN" --target qel_package_docs
   [ -f "$LIN/CPackConfig.cmake" ] || { echo "$LIN has no packaging set up (reconfigure it)" >&2; exit 1; }
   cpack --config "$LIN/CPackConfig.cmake" -G DEB -B "$WORK/deb" >"$WORK/cpack.log" 2>&1 ||
     { cat "$WORK/cpack.log" >&2; exit 1; }
