@@ -128,7 +128,13 @@ void TfrmNewVersion::RefuseUnlessSigned(const std::string& file) {
   check.publicKey = releaseKey_;
   std::string bytes;
   InstallerVerdict verdict = InstallerVerdict::NoMatch;
-  if (platform::files::ReadAll(file, bytes)) verdict = JudgeInstaller(check, bytes, services_.crypto);
+  try {
+    if (platform::files::ReadAll(file, bytes)) verdict = JudgeInstaller(check, bytes, services_.crypto);
+  } catch (...) {
+    // A file that could not be checked is not kept either.
+    services_.updatePackage.Discard(file);
+    throw;
+  }
   if (verdict == InstallerVerdict::Accepted) return;
   services_.updatePackage.Discard(file);
   throw std::runtime_error(RefusalText(verdict));

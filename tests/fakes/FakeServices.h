@@ -300,7 +300,11 @@ class FakeCrypto : public platform::Crypto {
     const platform::Sha256Digest a = Digest(key + "|" + message), b = Digest(message + "|" + key);
     return std::string(a.begin(), a.end()) + std::string(b.begin(), b.end());
   }
-  platform::Sha256Digest Sha256(const std::string& bytes) override { return Digest(bytes); }
+  bool hashFails = false;  // as a platform without SHA-256
+  platform::Sha256Digest Sha256(const std::string& bytes) override {
+    if (hashFails) throw std::runtime_error("SHA-256 is not available");
+    return Digest(bytes);
+  }
   bool VerifyP256(const std::string& key, const std::string& message, const std::string& signature) override {
     return key.size() == 65 && signature == Sign(key, message);
   }

@@ -457,6 +457,18 @@ TEST_F(DialogTest, OnlyASignedInstallerOfThisVersionOrNewerIsStarted) {
   }
 }
 
+TEST_F(DialogTest, AnInstallerThatCannotBeCheckedIsDeletedAndNotStarted) {
+  p.crypto.hashFails = true;
+  ScriptDownload({{9, 9, ""}});
+  update::TfrmNewVersion d(p.services);
+  d.btUpdateNow.UserClicked();
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  EXPECT_EQ(p.dialogs.shown[0].text, kFailed + "\r\n\r\nSHA-256 is not available");
+  EXPECT_EQ(p.shell.opened, (std::vector<std::pair<std::string, std::string>>{{"https://qel-autoclicker.app", "open"}}));
+  EXPECT_FALSE(platform::files::FileExists(target));
+  EXPECT_EQ(d.Tag, 0);
+}
+
 TEST_F(UpdateTest, CheckKeepsTheOfferForTheDownload) {
   Serve("25/20\r\nsignature exe 25 ab\r\n\r\nlast");
   ASSERT_TRUE(Check());
