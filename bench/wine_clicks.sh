@@ -18,8 +18,9 @@ n10=${2:-500}
 wine_setup
 clicks=$BENCH_WORK/clicks.txt
 wine_start_target "$clicks"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -mwindows -static \
-  -o "$BENCH_WORK/win_bare_loop.exe" "$BENCH_HERE/win_bare_loop.cpp" || exit 1
+bare="$(dirname "$(dirname "$(dirname "$WINE_EXE")")")/tests/windows/win_bare_loop.exe"
+[ -f "$bare" ] || { echo "missing $bare (build the Windows edition)"; exit 1; }
+cp "$bare" "$BENCH_WORK/win_bare_loop.exe"
 
 # series LABEL MS N BASE: the table row of the presses after line BASE of the target's log;
 # sets RATE and P99.

@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:?usage: fuzz/run.sh SECONDS [target...]}"
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(macro_file profile_file translation_table update_pages)
+[ ${#targets[@]} -gt 0 ] || targets=(macro_file profile_file translation_table update_pages signature_line)
 
 bin="${FUZZ_BIN:-$root/build/fuzz}"
 artifacts="${FUZZ_ARTIFACTS:-$bin/artifacts}"

@@ -2,6 +2,7 @@
 # Builds what a user downloads into dist/:
 #   qel-autoclicker_<version>_amd64.deb   the Linux edition as a Debian package
 #   QELAutoClicker-<version>-win64.zip    the Windows edition, portable (exe + transl.dt)
+#   QELAutoClicker-<version>-setup.exe    the Windows edition's installer (NSIS, per user)
 #
 #   scripts/build-release.sh [all|linux|windows]     (default: all)
 #
@@ -42,6 +43,7 @@ if [ "$what" != windows ]; then
   configure "$LIN" linux build/linux -DCMAKE_BUILD_TYPE=RelWithDebInfo
   cmake --build "$LIN" --target qel-autoclicker
   if has_target "$LIN" qel_icons; then cmake --build "$LIN" --target qel_icons; fi
+  cmake --build "$LIN" --target qel_package_docs
   [ -f "$LIN/CPackConfig.cmake" ] || { echo "$LIN has no packaging set up (reconfigure it)" >&2; exit 1; }
   cpack --config "$LIN/CPackConfig.cmake" -G DEB -B "$WORK/deb" >"$WORK/cpack.log" 2>&1 ||
     { cat "$WORK/cpack.log" >&2; exit 1; }
@@ -63,4 +65,12 @@ if [ "$what" != linux ]; then
   rm -f "$DIST/$name.zip"
   (cd "$WORK/zip" && zip -q -X -r "$DIST/$name.zip" "$name")
   echo "$DIST/$name.zip ($(stat -c %s "$DIST/$name.zip") bytes)"
+
+  echo "== Windows installer"
+  command -v makensis >/dev/null || { echo "makensis is missing (scripts/install-deps.sh)" >&2; exit 1; }
+  setup=QELAutoClicker-${VERSION}-setup.exe
+  makensis -V2 -WX -DVERSION="$VERSION" -DEXE="$(realpath "$WIN")/src/win32/QELAutoClicker.exe" \
+    -DTRANSL="$ROOT/data/transl.dt" -DOUTFILE="$DIST/$setup" installer/QELAutoClicker.nsi >"$WORK/nsis.log" 2>&1 ||
+    { cat "$WORK/nsis.log" >&2; exit 1; }
+  echo "$DIST/$setup ($(stat -c %s "$DIST/$setup") bytes)"
 fi

@@ -10,14 +10,16 @@ packages=(
   clang libclang-rt-14-dev
   # Linux edition
   qt6-base-dev libx11-dev libxtst-dev libxcb-xkb-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
+  libssl-dev
   # running and testing under X and Wine
   xvfb xauth x11-utils x11-xserver-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools
   python3 openssl ca-certificates librsvg2-bin xdg-utils bc xclip strace
   # the Unicode data from which tools/gen_upper_case_table.py makes the letter-case table
   unicode-data
-  # release artifacts (Debian package dependencies, the Windows zip)
-  dpkg-dev zip
+  # release artifacts (Debian package dependencies, the Windows zip and installer) and
+  # their checks (software-centre metadata, desktop entry, Debian policy)
+  dpkg-dev zip nsis appstream desktop-file-utils lintian
 )
 
 missing=()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/Clock.h"
+#include "platform/Crypto.h"
 #include "platform/Hotkeys.h"
 #include "platform/Http.h"
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
 #include "platform/Screen.h"
 #include "platform/System.h"
+#include "platform/UpdatePackage.h"
 #include "ui/Dialogs.h"
 #include "ui/WidgetFactory.h"
 
@@ -28,6 +30,8 @@ struct Services {
   platform::Shell& shell;
   platform::ProfileStore& profile;
   platform::HttpClientFactory& http;
+  platform::UpdatePackage& updatePackage;
+  platform::Crypto& crypto;
 };
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "linux/CurlHttp.h"
 
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -141,7 +143,10 @@ class CurlClient : public platform::HttpClient {
   bool Download(const std::string& url, const platform::HttpOptions& options, const std::string& file,
                 const std::function<void(const platform::HttpProgress&)>& progress,
                 std::string& error) override {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(file.c_str(), "wb"));
+    // Never through a link: whoever could place one would choose what gets overwritten.
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    std::unique_ptr<std::FILE, FileCloser> out(fd >= 0 ? fdopen(fd, "wb") : nullptr);
+    if (!out && fd >= 0) close(fd);
     if (!out) {
       error = "Cannot create file \"" + file + "\". " + std::strerror(errno);
       return false;

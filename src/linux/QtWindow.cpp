@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -20,12 +21,23 @@ namespace {
 class WindowWidget : public QWidget {
  public:
   std::function<void()> onUserClose;
+  // While shown modally, Esc closes the window as its close box does (as the Windows
+  // dialog manager turns Esc into a close).
+  bool escapeCloses = false;
 
  protected:
   void closeEvent(QCloseEvent* e) override {
-    // The program never refuses a close; the peer decides what ends with the window.
+    // Qt never closes the window itself; the peer decides what ends with the window.
     e->ignore();
     if (onUserClose) onUserClose();
+  }
+  void keyPressEvent(QKeyEvent* e) override {
+    if (escapeCloses && e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+      e->accept();
+      if (onUserClose) onUserClose();
+      return;
+    }
+    QWidget::keyPressEvent(e);
   }
 };
 
@@ -124,7 +136,9 @@ class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
     setVisible(true);
     QEventLoop loop;
     loop_ = &loop;
+    w()->escapeCloses = true;
     loop.exec();
+    w()->escapeCloses = false;
     loop_ = nullptr;
     w()->hide();
   }
@@ -160,8 +174,10 @@ class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
   void UserClose() {
     if (closing_) return;
     closing_ = true;
-    owner_.UserClosing();
+    const bool allowed = owner_.UserClosing();
     closing_ = false;
+    // Refused (the update dialog during a download): the window stays as it is.
+    if (!allowed) return;
     if (loop_) {
       loop_->quit();
       w()->hide();

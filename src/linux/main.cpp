@@ -17,6 +17,8 @@
 #include "app/Startup.h"
 #include "linux/CurlHttp.h"
 #include "linux/FolderLocks.h"
+#include "linux/LinuxUpdatePackage.h"
+#include "linux/OpenSslCrypto.h"
 #include "linux/QtDialogs.h"
 #include "linux/QtStyle.h"
 #include "linux/QtWidgets.h"
@@ -160,6 +162,8 @@ int main(int argc, char** argv) {
     });
   }
 
+  LinuxUpdatePackage updatePackage(shell);
+  OpenSslCrypto crypto;
   app::Services services{.widgets = widgets,
                          .dialogs = dialogs,
                          .queue = queue,
@@ -172,6 +176,8 @@ int main(int argc, char** argv) {
                          .env = env,
                          .shell = shell,
                          .profile = profile,
-                         .http = *http};
+                         .http = *http,
+                         .updatePackage = updatePackage,
+                         .crypto = crypto};
   return app::RunApplication(services, [&app] { app.exec(); });
 }

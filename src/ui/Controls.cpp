@@ -276,13 +276,19 @@ void Window::SetTopMost(bool on) {
 
 void Window::Show() { SetVisible(true); }
 
-void Window::UserClosing() {
+bool Window::UserClosing() {
+  bool allowed = true;
+  Guarded([&] {
+    if (CanClose) allowed = CanClose();
+  });
+  if (!allowed) return false;
   Guarded([this] {
     if (OnCloseQuery) OnCloseQuery();
   });
   Guarded([this] {
     if (OnClose) OnClose();
   });
+  return true;
 }
 
 void Window::UserShowing() {

@@ -62,8 +62,12 @@ class Window : public Container {
   std::function<void()> OnCloseQuery;
   std::function<void()> OnClose;
   std::function<void()> OnShow;
-  // The user closes the window (close box, Alt+F4, the window manager).
-  void UserClosing();
+  // Asked first when the user closes the window: false keeps it open, and neither
+  // OnCloseQuery nor OnClose runs. Unset, every close goes ahead.
+  std::function<bool()> CanClose;
+  // The user closes the window (close box, Alt+F4, Esc in a dialog, the window manager).
+  // False when CanClose refused: the peer then leaves the window as it is.
+  bool UserClosing();
   // A modal window is about to be shown.
   void UserShowing();
 

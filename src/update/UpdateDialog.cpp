@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "base/AppInfo.h"
 #include "i18n/Translation.h"
 #include "platform/Files.h"
+#include "update/SignedRelease.h"
 #include "update/VersionCheck.h"
 
 namespace update {
@@ -23,18 +25,26 @@ ui::WindowSpec DialogSpec() {
 }
 }  // namespace
 
-TfrmNewVersion::TfrmNewVersion(app::Services& services)
+TfrmNewVersion::TfrmNewVersion(app::Services& services, std::string releaseKey)
     : Form(services.widgets, DialogSpec()),
       VirtualImage1(Form, {9, 15, 70, 75}, "update-icon"),
       Label1(Form, {90, 11, 287, 91}, ""),
       ProgressBar1(Form, {8, 115, 369, 17}),
       btUpdateNow(Form, {186, 136, 100, 25}, "Update Now"),
       btCancel(Form, {299, 136, 75, 25}, "Skip"),
-      services_(services) {
+      services_(services),
+      releaseKey_(std::move(releaseKey)) {
   Label1.SetLayout(false, true);
   ProgressBar1.SetVisible(false);
   Form.OnShow = [this] { FormShow(); };
   Form.OnClose = [this] { FormClose(); };
+  // Closing the dialog during a download is its Abort: the dialog stays until the
+  // download has ended, which then closes it.
+  Form.CanClose = [this] {
+    if (!downloading_) return true;
+    DownloadCancelRequested = true;
+    return false;
+  };
   btUpdateNow.OnClick = [this] { btUpdateNowClick(); };
   btCancel.OnClick = [this] { btCancelClick(); };
 }
@@ -66,6 +76,7 @@ void TfrmNewVersion::btCancelClick() {
 void TfrmNewVersion::btUpdateNowClick() {
   // From here on the program ends when the dialog closes, whatever the download does.
   MandatoryUpdate = true;
+  downloading_ = true;
   bool failed = false;
   std::string failure;
   {
@@ -79,16 +90,18 @@ void TfrmNewVersion::btUpdateNowClick() {
       ProgressBar1.Repaint();
       services_.queue.ProcessMessages();
 
-      const std::string target = services_.env.TempFolder() + kInstallerFileName;
+      platform::UpdatePackage& package = services_.updatePackage;
+      const std::string target = package.NewDownloadPath(services_.env.TempFolder());
       std::string error;
-      if (!client->Download(UpdateBaseUrl(services_.env) + kInstallerPath, InstallerRequestOptions(),
+      if (!client->Download(UpdateBaseUrl(services_.env) + package.ServerPath(), InstallerRequestOptions(),
                             target, [this](const platform::HttpProgress& p) { DownloadWork(p); },
                             error))
         throw std::runtime_error(error);
       if (!platform::files::FileExists(target))
         throw std::runtime_error(TranslateText("Cannot find downloaded file."));
+      RefuseUnlessSigned(target);
       // The installer runs on its own; its fate is not ours to watch.
-      services_.shell.Open(target, "");
+      package.Start(target);
     } catch (const std::exception& e) {
       failed = true;
       failure = e.what();
@@ -102,7 +115,29 @@ void TfrmNewVersion::btUpdateNowClick() {
         ui::MsgButtons::Ok);
     services_.shell.Open(app::kWebsiteUrl, "open");
   }
+  downloading_ = false;
   CloseDialog();
+}
+
+void TfrmNewVersion::RefuseUnlessSigned(const std::string& file) {
+  InstallerCheck check;
+  check.pageLines = OfferedSignatureLines;
+  check.kind = services_.updatePackage.Kind();
+  check.offeredVersion = OfferedVersion;
+  check.ownVersion = app::kVersionNumber;
+  check.publicKey = releaseKey_;
+  std::string bytes;
+  InstallerVerdict verdict = InstallerVerdict::NoMatch;
+  try {
+    if (platform::files::ReadAll(file, bytes)) verdict = JudgeInstaller(check, bytes, services_.crypto);
+  } catch (...) {
+    // A file that could not be checked is not kept either.
+    services_.updatePackage.Discard(file);
+    throw;
+  }
+  if (verdict == InstallerVerdict::Accepted) return;
+  services_.updatePackage.Discard(file);
+  throw std::runtime_error(RefusalText(verdict));
 }
 
 void TfrmNewVersion::DownloadWork(const platform::HttpProgress& progress) {

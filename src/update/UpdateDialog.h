@@ -5,6 +5,7 @@
 #include "app/Services.h"
 #include "platform/Http.h"
 #include "ui/WidgetFactory.h"
+#include "update/SignedRelease.h"
 
 namespace update {
 
@@ -12,7 +13,8 @@ namespace update {
 // Its Tag tells the start-up what to do once it has closed: 1 go on, 0 end the program.
 class TfrmNewVersion {
  public:
-  explicit TfrmNewVersion(app::Services& services);
+  // `releaseKey`: the public key a download must be signed with (base64).
+  explicit TfrmNewVersion(app::Services& services, std::string releaseKey = ShippedReleaseKey());
 
   ui::Window Form;
   ui::Image VirtualImage1;
@@ -32,8 +34,12 @@ class TfrmNewVersion {
   // A close from the program: the peer only reports the user's closes, so the close
   // handler runs here.
   void CloseDialog();
+  // Deletes the download and fails with the reason unless the maker signed it.
+  void RefuseUnlessSigned(const std::string& file);
 
   app::Services& services_;
+  std::string releaseKey_;
+  bool downloading_ = false;
 };
 
 }  // namespace update

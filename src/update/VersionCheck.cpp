@@ -13,11 +13,15 @@ namespace update {
 bool MandatoryUpdate = false;
 bool DownloadCancelRequested = false;
 std::string UpdateMessage;
+int OfferedVersion = 0;
+std::vector<std::string> OfferedSignatureLines;
 
 void ResetUpdateState() {
   MandatoryUpdate = false;
   DownloadCancelRequested = false;
   UpdateMessage.clear();
+  OfferedVersion = 0;
+  OfferedSignatureLines.clear();
 }
 
 namespace {
@@ -212,6 +216,8 @@ bool CheckForNewVersion(platform::HttpClientFactory& http, platform::Environment
       std::string message = headline + "\r\n\r\n" + TranslateText("What's new:") + "\r\n";
       for (const std::string& line : changesLines) message += line + "\r\n";
       UpdateMessage = message;
+      OfferedVersion = latest;
+      OfferedSignatureLines.assign(versionLines.begin() + 1, versionLines.end());
       if (mandatory) MandatoryUpdate = true;
       result = true;
     }

@@ -15,19 +15,22 @@ extern bool MandatoryUpdate;
 extern bool DownloadCancelRequested;
 // What the update dialog shows, composed by the check.
 extern std::string UpdateMessage;
+// The latest number of the version page and its further lines (the signatures of the
+// offered packages), kept by the check for the download.
+extern int OfferedVersion;
+extern std::vector<std::string> OfferedSignatureLines;
 // Back to the values at program start (for tests).
 void ResetUpdateState();
 
 inline constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MyApp)";
 inline constexpr const char* kVersionPagePath = "/download/version/rizavurozadada-version.html";
 inline constexpr const char* kChangesPagePath = "/download/version/rizavurozadada-changes.html";
-#ifdef _WIN32
-inline constexpr const char* kInstallerPath = "/download/rizavurozadada.exe";
-inline constexpr const char* kInstallerFileName = "qel_update.exe";
-#else
-inline constexpr const char* kInstallerPath = "/download/rizavurozadada.deb";
-inline constexpr const char* kInstallerFileName = "qel_update.deb";
-#endif
+// The two editions' packages on the server and in the temporary folder; each edition's
+// platform::UpdatePackage names its own.
+inline constexpr const char* kWindowsInstallerPath = "/download/rizavurozadada.exe";
+inline constexpr const char* kWindowsInstallerFileName = "qel_update.exe";
+inline constexpr const char* kLinuxPackagePath = "/download/rizavurozadada.deb";
+inline constexpr const char* kLinuxPackageFileName = "qel_update.deb";
 // Environment variable that points the program at another update server (tests).
 inline constexpr const char* kUpdateUrlVariable = "QEL_UPDATE_URL";
 // Nothing on the network may hold the start-up for long before a connection exists.

@@ -13,8 +13,12 @@ namespace win32ui {
 
 namespace {
 
-// Keyboard navigation between the controls of the main window (Tab, Space on a button).
+// Keyboard navigation between the controls of the main window (Tab, Space on a button),
+// and of a modal window whose handler serves the queue (Esc in the update dialog during a
+// download is its close).
 bool HandledByDialogManager(Win32WidgetFactory& factory, MSG& msg) {
+  HWND modal = factory.ModalWindow();
+  if (modal && IsWindowVisible(modal) && IsDialogMessageW(modal, &msg)) return true;
   HWND main = factory.MainHandle();
   return main && IsWindowVisible(main) && IsDialogMessageW(main, &msg);
 }

@@ -102,7 +102,14 @@ void HwndPeer::CreateHandle(const wchar_t* className, DWORD style, DWORD exStyle
 
 void HwndPeer::setEnabled(bool on) {
   enabled_ = on;
+  // A control disabled while it has the focus hands it on, as in a dialog box: with the
+  // focus nowhere, keys reach the window as system keys and Esc no longer closes it.
+  const bool hadFocus = hwnd_ && !on && GetFocus() == hwnd_;
   if (hwnd_) EnableWindow(hwnd_, on);
+  if (hadFocus) {
+    HWND next = GetNextDlgTabItem(GetAncestor(hwnd_, GA_ROOT), hwnd_, FALSE);
+    SetFocus(next && next != hwnd_ ? next : GetAncestor(hwnd_, GA_ROOT));
+  }
   if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

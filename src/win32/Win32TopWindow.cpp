@@ -163,6 +163,8 @@ void TopWindowPeer::showModal() {
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
   modalRunning_ = true;
+  HWND outerModal = factory_.ModalWindow();
+  factory_.SetModalWindow(hwnd_);
   MSG msg;
   while (modalRunning_) {
     const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
@@ -177,6 +179,7 @@ void TopWindowPeer::showModal() {
     }
   }
   modalRunning_ = false;
+  factory_.SetModalWindow(outerModal);
   // The owner is enabled before the dialog hides, so that it, not another program,
   // becomes the active window.
   if (ownerEnabled) EnableWindow(ownerWindow, TRUE);
@@ -229,14 +232,13 @@ void TopWindowPeer::ApplyDpi(UINT dpi, const RECT* suggested) {
 LRESULT TopWindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
+      // A refused close (the update dialog during a download) leaves the window as it is.
       if (modalRunning_) {
-        owner_.UserClosing();
-        modalRunning_ = false;
+        if (owner_.UserClosing()) modalRunning_ = false;
       } else if (spec_.mainWindow) {
         if (!ended_) RunClosePath();
       } else {
-        owner_.UserClosing();
-        ShowWindow(hwnd_, SW_HIDE);
+        if (owner_.UserClosing()) ShowWindow(hwnd_, SW_HIDE);
       }
       return 0;
     case WM_COMMAND:

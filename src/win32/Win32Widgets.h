@@ -190,6 +190,10 @@ class Win32WidgetFactory : public ui::WidgetFactory {
   TopWindowPeer* Main() const { return main_; }
   // The window that should own a modal box now: the main window when it is shown.
   HWND ModalOwner() const;
+  // The window shown modally now (its keys go through the dialog manager also while a
+  // handler serves the queue), else null.
+  HWND ModalWindow() const { return modal_; }
+  void SetModalWindow(HWND w) { modal_ = w; }
   // A program icon: from the resources, or drawn when they hold none.
   HICON ProgramIcon(int size);
   // Called when the user's session ends: the program must be closed and saved before
@@ -208,6 +212,7 @@ class Win32WidgetFactory : public ui::WidgetFactory {
   std::unique_ptr<Pictures> pictures_;
   std::unique_ptr<TimerService> timers_;
   TopWindowPeer* main_ = nullptr;
+  HWND modal_ = nullptr;
   std::vector<HICON> icons_;
   std::function<void()> sessionEnd_;
 };

@@ -8,6 +8,7 @@
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32Services.h"
 #include "win32/Win32Style.h"
+#include "win32/Win32UpdatePackage.h"
 #include "win32/WinHttp.h"
 
 namespace {
@@ -41,6 +42,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                        "The visual style \"Midnight Express Green\" cannot be applied: " + styleError,
                        ui::MsgButtons::Ok);
   std::unique_ptr<platform::HttpClientFactory> http = MakeWinHttpFactory(queue);
+  Win32UpdatePackage updatePackage;
+  CngCrypto crypto;
 
   app::Services services{.widgets = widgets,
                          .dialogs = dialogs,
@@ -54,7 +57,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                          .env = machine.Environment(),
                          .shell = machine.Shell(),
                          .profile = machine.Profile(),
-                         .http = *http};
+                         .http = *http,
+                         .updatePackage = updatePackage,
+                         .crypto = crypto};
   // At log-off the process ends right after WM_ENDSESSION: the close and the save run
   // inside that message.
   widgets.SetSessionEndHandler([] { app::EndSessionNow(); });

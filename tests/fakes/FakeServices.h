@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include "app/Services.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeWidgets.h"
+#include "update/VersionCheck.h"
 
 namespace fakes {
 
@@ -262,6 +264,52 @@ class FakeHttpFactory : public platform::HttpClientFactory {
   }
 };
 
+// Starts a package as the shell would (recorded in the FakeShell); downloads go straight
+// into the temporary folder under the Windows edition's name.
+class FakeUpdatePackage : public platform::UpdatePackage {
+ public:
+  explicit FakeUpdatePackage(FakeShell& shell) : shell_(shell) {}
+  std::vector<std::string> discarded;
+  std::string ServerPath() override { return update::kWindowsInstallerPath; }
+  std::string Kind() override { return "exe"; }
+  std::string NewDownloadPath(const std::string& temp) override { return temp + update::kWindowsInstallerFileName; }
+  void Start(const std::string& file) override { shell_.Open(file, ""); }
+  void Discard(const std::string& file) override {
+    discarded.push_back(file);
+    std::remove(file.c_str());
+  }
+
+ private:
+  FakeShell& shell_;
+};
+
+// Stand-in cryptography: a digest and a "signature" that only the same bytes (and, for the
+// signature, the same key) reproduce. Not secure; it only has to tell inputs apart.
+class FakeCrypto : public platform::Crypto {
+ public:
+  static platform::Sha256Digest Digest(const std::string& bytes) {
+    platform::Sha256Digest d{};
+    for (size_t k = 0; k < d.size(); ++k) {
+      std::uint32_t h = 2166136261u ^ static_cast<std::uint32_t>(k * 16777619u);
+      for (char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+      d[k] = static_cast<std::uint8_t>(h >> 13);
+    }
+    return d;
+  }
+  static std::string Sign(const std::string& key, const std::string& message) {
+    const platform::Sha256Digest a = Digest(key + "|" + message), b = Digest(message + "|" + key);
+    return std::string(a.begin(), a.end()) + std::string(b.begin(), b.end());
+  }
+  bool hashFails = false;  // as a platform without SHA-256
+  platform::Sha256Digest Sha256(const std::string& bytes) override {
+    if (hashFails) throw std::runtime_error("SHA-256 is not available");
+    return Digest(bytes);
+  }
+  bool VerifyP256(const std::string& key, const std::string& message, const std::string& signature) override {
+    return key.size() == 65 && signature == Sign(key, message);
+  }
+};
+
 // Every fake, wired into one Services bundle.
 struct FakePlatform {
   FakeClock clock;
@@ -276,9 +324,12 @@ struct FakePlatform {
   FakeShell shell;
   FakeProfile profile;
   FakeHttpFactory http;
+  FakeUpdatePackage updatePackage{shell};
+  FakeCrypto crypto;
   app::Services services = MakeServices();
-  // The same services with another profile store or HTTP factory.
-  app::Services MakeServices(platform::ProfileStore* store = nullptr, platform::HttpClientFactory* factory = nullptr) {
+  // The same services with another profile store, HTTP factory, package or crypto.
+  app::Services MakeServices(platform::ProfileStore* store = nullptr, platform::HttpClientFactory* factory = nullptr,
+                             platform::UpdatePackage* package = nullptr, platform::Crypto* withCrypto = nullptr) {
     return app::Services{.widgets = widgets,
                          .dialogs = dialogs,
                          .queue = clock,
@@ -291,7 +342,9 @@ struct FakePlatform {
                          .env = env,
                          .shell = shell,
                          .profile = store ? *store : profile,
-                         .http = factory ? *factory : http};
+                         .http = factory ? *factory : http,
+                         .updatePackage = package ? *package : updatePackage,
+                         .crypto = withCrypto ? *withCrypto : crypto};
   }
   FakePlatform() { mouse.clock = &clock; }
 };

@@ -4,6 +4,7 @@
 #   TEMP_DIR           the same folder on this machine
 #   INSTALLER_NAME     qel_update.exe or qel_update.deb
 #   EDITION            a name for the messages
+#   RELEASE_TOOL       the maker's qel-release-key (Linux build), to sign with a test key
 # and the helpers below. Starts its servers itself and stops them by PID on exit.
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -69,6 +70,7 @@ open(sys.argv[1] + '.tmp', 'w').write(str(port)); os.replace(sys.argv[1] + '.tmp
 time.sleep(3600)" "$WORK/full_port" &
   PIDS+=($!)
   wait_for_file "$WORK/port"
+  sign_pages
   wait_for_file "$WORK/full_port"
   FULL_PORT=$(cat "$WORK/full_port")
   wait_for_file "$WORK/tls_port"
@@ -78,6 +80,32 @@ time.sleep(3600)" "$WORK/full_port" &
   SILENT_PORT=$(cat "$WORK/silent_port")
   # A port where nothing listens: bound once, then freed.
   CLOSED_PORT=$(python3 -c "import socket; s=socket.socket(); s.bind(('127.0.0.1',0)); print(s.getsockname()[1])")
+}
+
+# Version pages signed with a key of this run only: the driver trusts its public half.
+sign_pages() {
+  [ -x "$RELEASE_TOOL" ] || { echo "no release tool at '$RELEASE_TOOL'"; exit 1; }
+  mkdir -p "$WORK/pages"
+  "$RELEASE_TOOL" genkey "$WORK/test-key.pem" >"$WORK/test-key.pub" || exit 1
+  "$RELEASE_TOOL" genkey "$WORK/other-key.pem" >/dev/null || exit 1
+  export QEL_TEST_RELEASE_KEY
+  QEL_TEST_RELEASE_KEY=$(cat "$WORK/test-key.pub")
+  local both=(exe="$WORK/installer.bin" deb="$WORK/installer.bin")
+  "$RELEASE_TOOL" sign "$WORK/test-key.pem" 25 20 "${both[@]}" >"$WORK/pages/signed-version.txt" || exit 1
+  "$RELEASE_TOOL" sign "$WORK/other-key.pem" 25 20 "${both[@]}" >"$WORK/pages/wrongkey-version.txt"
+  # A genuine signature of release 2.3, on a page that offers 2.5.
+  "$RELEASE_TOOL" sign "$WORK/test-key.pem" 23 20 "${both[@]}" | sed '1s|.*|25/20\r|' >"$WORK/pages/older-version.txt"
+  printf '25/20\r\n' >"$WORK/pages/unsigned-version.txt"
+}
+
+# The started file as a path on this machine.
+local_path() {
+  if [ "$EDITION" = windows ]; then
+    local rest=${1#"$TEMP_ARG"}
+    echo "$TEMP_DIR/${rest//\\//}"
+  else
+    echo "$1"
+  fi
 }
 
 check_at() { QEL_UPDATE_URL="$1" drive check; }
@@ -133,26 +161,67 @@ run_cases() {
   fi
 
   # ---- the download ----
-  local target="$TEMP_DIR/$INSTALLER_NAME"
-  head -c 700000 /dev/urandom >"$target"  # an earlier, longer download
+  local target="$TEMP_DIR/$INSTALLER_NAME" started
+  if [ "$EDITION" = linux ]; then
+    # Another user's link at the old fixed name: nothing may be written through it.
+    echo precious >"$WORK/victim"
+    ln -s "$WORK/victim" "$target"
+  else
+    head -c 700000 /dev/urandom >"$target"  # an earlier, longer download
+  fi
   out=$(download_from ok)
   expect "download" "$out" "tag=0"
   expect "download" "$out" "bar=100"
-  expect "download: installer started" "$out" "opened=$TEMP_ARG$INSTALLER_NAME|"
   expect_not "download" "$out" "error_box="
-  cmp -s "$target" "$WORK/installer.bin" && pass || fail "download: file differs from the served one"
+  started=$(local_path "$(value "$out" started)")
+  [ -n "$(value "$out" started)" ] && pass || fail "download: signed installer not started: $out"
+  cmp -s "$started" "$WORK/installer.bin" && pass || fail "download: file differs from the served one"
+  if [ "$EDITION" = linux ]; then
+    [ "$(cat "$WORK/victim")" = precious ] && pass || fail "download: written through another user's link"
+    local folder=${started%/*}
+    [ "${folder%/*}" = "$TEMP_DIR" ] && [ "$(stat -c '%a %U' "$folder")" = "700 $(id -un)" ] && pass ||
+      fail "download: folder $folder is not private: $(stat -c '%a %U' "$folder")"
+    # The client itself never opens a link it is given as the target.
+    ln -s "$WORK/victim" "$WORK/link"
+    local fetched
+    fetched=$(drive fetch "http://127.0.0.1:$PORT/s/ok/download/rizavurozadada.deb" "$WORK/link")
+    expect "download onto a link" "$fetched" "ok=no"
+    [ "$(cat "$WORK/victim")" = precious ] && pass || fail "download onto a link: written through it"
+    rm -f "$target"
+  else
+    expect "download: installer started" "$out" "started=$TEMP_ARG$INSTALLER_NAME"
+  fi
   expect "user agent (installer)" "$(cat "$WORK/requests.log")" "/s/ok/download/${INSTALLER_NAME/qel_update/rizavurozadada}	$ua"
   if [ "$(value "$out" bar_max)" -lt 100 ] || [ "$(value "$out" served)" -lt 3 ]; then
     fail "download: bar or queue serving: $out"
   fi
 
   for s in chunked nolength; do
-    rm -f "$target"
+    rm -rf "${TEMP_DIR:?}"/*
     out=$(download_from "$s")
     expect "$s download" "$out" "bar_max=0"
-    expect "$s download" "$out" "opened=$TEMP_ARG$INSTALLER_NAME|"
     expect_not "$s download" "$out" "error_box="
-    cmp -s "$target" "$WORK/installer.bin" && pass || fail "$s download: file differs"
+    started=$(local_path "$(value "$out" started)")
+    cmp -s "$started" "$WORK/installer.bin" && pass || fail "$s download: file differs or not started"
+  done
+
+  # ---- only what the maker signed is started ----
+  local nomatch="The downloaded file does not match the maker's signature. It was deleted and not started."
+  local refusals=(
+    "flipped|$nomatch"
+    "wrongkey|$nomatch"
+    "unsigned|The update server sent no signature for this download. It was deleted and not started."
+    "older|The downloaded file is older than this version. It was deleted and not started."
+  )
+  local r
+  for r in "${refusals[@]}"; do
+    s=${r%%|*}
+    rm -rf "${TEMP_DIR:?}"/*
+    out=$(download_from "$s")
+    expect "$s" "$out" "tag=0"
+    expect "$s" "$out" "error_box=Failed to download update. Please download manually on website.\r\n\r\n${r#*|}"
+    expect_not "$s: nothing started" "$out" "started="
+    [ -z "$(ls -A "$TEMP_DIR")" ] && pass || fail "$s: download left behind: $(ls -AR "$TEMP_DIR")"
   done
 
   local failed='error_box=Failed to download update. Please download manually on website.\r\n\r\n'
@@ -160,7 +229,7 @@ run_cases() {
     out=$(download_from "$s")
     expect "$s" "$out" "tag=0"
     expect "$s" "$out" "opened=https://qel-autoclicker.app|open"
-    expect_not "$s: installer not started" "$out" "opened=$TEMP_ARG"
+    expect_not "$s: installer not started" "$out" "started="
     grep -qF -- "$failed" <<<"$out" && pass || fail "$s: no error box: $out"
     echo "[$EDITION] $s: $(value "$out" error_box)"
   done

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The Linux edition's real update dialog at start-up, driven as a user would under Xvfb +
-# openbox: the optional offer's Skip and close box lead to the main window, the mandatory
-# offer's Exit ends the program before any main window exists.
+# openbox: the optional offer's Skip, close box and Esc lead to the main window, the
+# mandatory offer's Exit ends the program before any main window exists; a download the
+# release key did not sign is refused; Abort, the close box and Esc abort a download.
 # usage: run_dialog_linux.sh [QEL_AUTOCLICKER_BINARY] [DISPLAY_NUM (default 96)]
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -78,41 +79,64 @@ for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; do
 kill -0 "$APP_PID" 2>/dev/null && e2e_fail "Exit in the mandatory offer did not end the program"
 [ -n "$(find "$WORK/appdata" -name settings.ini)" ] && e2e_fail "settings written although no main window existed"
 
-e2e_log "optional offer, Update Now"
+# answer_error_box DIALOG_ID WHAT: the error box that follows a failed download is
+# confirmed, the program ends and the web site is opened.
+answer_error_box() {
+  local box=""
+  for _ in $(seq 1 50); do
+    box=$(xdotool search --onlyvisible --name ".+" 2>/dev/null | grep -vx "$1" | while read -r w; do
+      [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || e2e_fail "no error box after $2"
+  xdotool windowactivate --sync "$box" key Return 2>/dev/null
+  for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after $2"
+  # The opener runs on its own: its log may come a moment after the program has ended.
+  for _ in $(seq 1 50); do [ -s "$WORK/xdg-open.log" ] && break; sleep 0.1; done
+  [ "$(cat "$WORK/xdg-open.log")" = "https://qel-autoclicker.app" ] ||
+    e2e_fail "web site not opened after $2: $(cat "$WORK/xdg-open.log")"
+}
+
+e2e_log "optional offer, Esc"
 start_app ok
 id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
-printf 'an earlier, much longer download %.0s' $(seq 1 20000) >"$WORK/temp/qel_update.deb"
+xdotool windowactivate --sync "$id" key Escape
+e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "Esc in the optional offer did not lead to the main window"
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+
+e2e_log "optional offer, Update Now: a package the release key did not sign is refused"
+start_app ok
+id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
+# Another user's link at the old fixed name: nothing may be written through it.
+echo precious >"$WORK/victim"
+ln -s "$WORK/victim" "$WORK/temp/qel_update.deb"
+: >"$WORK/xdg-open.log"
 click_in "$id" 236 148   # "Update Now" at 186,136 (100 x 25)
-for _ in $(seq 1 300); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the download"
-cmp -s "$WORK/temp/qel_update.deb" "$WORK/installer.bin" || e2e_fail "downloaded package differs from the served one"
-for _ in $(seq 1 50); do [ -s "$WORK/xdg-open.log" ] && break; sleep 0.1; done
-[ "$(cat "$WORK/xdg-open.log" 2>/dev/null)" = "$WORK/temp/qel_update.deb" ] ||
-  e2e_fail "package not handed to xdg-open: $(cat "$WORK/xdg-open.log" 2>/dev/null)"
+answer_error_box "$id" "the refused download"
+[ "$(cat "$WORK/victim")" = precious ] || e2e_fail "the download was written through a link"
+[ -z "$(find "$WORK/temp" -name 'qel-update-*')" ] ||
+  e2e_fail "the refused download was left behind: $(find "$WORK/temp" -name 'qel-update-*')"
 [ -n "$(find "$WORK/appdata" -name settings.ini)" ] && e2e_fail "settings written although no main window existed"
 
-e2e_log "Update Now, then Abort during a slow download"
-start_app slow
-id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
-: >"$WORK/xdg-open.log"
-click_in "$id" 236 148
-sleep 1.5
-click_in "$id" $SECOND_BUTTON   # "Abort": the dialog must still take clicks
-box=""
-for _ in $(seq 1 50); do
-  box=$(xdotool search --onlyvisible --name ".+" 2>/dev/null | grep -vx "$id" | while read -r w; do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1)
-  [ -n "$box" ] && break
-  sleep 0.1
+# During a download, the Abort button, the close box and Esc all abort it; the dialog
+# takes them while the download runs.
+for how in button closebox escape; do
+  e2e_log "Update Now, then $how during a slow download"
+  start_app slow
+  id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog (log: $(cat "$WORK/app.log"))"
+  : >"$WORK/xdg-open.log"
+  click_in "$id" 236 148
+  sleep 1.5
+  case $how in
+    button) click_in "$id" $SECOND_BUTTON ;;
+    closebox) xdotool windowactivate --sync "$id" key alt+F4 ;;
+    escape) xdotool windowactivate --sync "$id" key Escape ;;
+  esac
+  e2e_wait_window "$DIALOG" 1 >/dev/null || e2e_fail "$how hid the dialog while the download went on"
+  answer_error_box "$id" "$how during the download"
 done
-[ -n "$box" ] || e2e_fail "no error box after Abort"
-xdotool windowactivate --sync "$box" key Return 2>/dev/null
-for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the aborted download"
-# The opener runs on its own: its log may come a moment after the program has ended.
-for _ in $(seq 1 50); do [ -s "$WORK/xdg-open.log" ] && break; sleep 0.1; done
-[ "$(cat "$WORK/xdg-open.log")" = "https://qel-autoclicker.app" ] ||
-  e2e_fail "web site not opened after the abort: $(cat "$WORK/xdg-open.log")"
 
 e2e_log "no newer version: straight to the main window"
 start_app current

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The Windows edition's real update dialog at start-up, under Wine + Xvfb + openbox: the
 # optional offer's Skip and close box lead to the main window, the mandatory offer's Exit
-# ends the program before any main window exists.
+# ends the program before any main window exists, an installer the release key did not
+# sign is deleted and not started, and the close box and Esc abort a running download.
 # usage: run_dialog_windows.sh [WINDOWS_BUILD_DIR]   (holding src/win32/QELAutoClicker.exe)
 # Environment: QEL_E2E_DISPLAY (default 96), WINEPREFIX (default /tmp/wine-update).
 set -u
@@ -70,17 +71,52 @@ click_second_button "$id"
 win_wait_app_end 15 || win_fail "Exit in the mandatory offer did not end the program"
 [ -n "$(find "$WIN_WORK/appdata" -name settings.ini)" ] && win_fail "settings written although no main window existed"
 
-echo "optional offer, Update Now"
+# answer_error_box WHAT: the error box after a failed download appears, Return confirms
+# it, and the program ends.
+answer_error_box() {
+  local box=""
+  for _ in $(seq 1 100); do
+    box=$(xdotool search --onlyvisible --name "^QEL Auto Clicker\$" 2>/dev/null | head -1 || true)
+    [ -n "$box" ] && break
+    sleep 0.1
+  done
+  [ -n "$box" ] || win_fail "no error box after $1"
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
+  sleep 0.3
+  xdotool key Return
+  win_wait_app_end 30 || win_fail "the program did not end after $1"
+}
+click_update_now() {
+  win_geometry "$1"
+  xdotool mousemove $((X + 236)) $((Y + 148)) click 1   # "Update Now" at 186,136 (100 x 25)
+}
+
+echo "optional offer, Update Now: an installer the release key did not sign is refused"
 start_app ok
 printf 'an earlier, much longer download %.0s' $(seq 1 5000) >"$WIN_WORK/temp/qel_update.exe"
 id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
 sleep 1
-win_geometry "$id"
-xdotool mousemove $((X + 236)) $((Y + 148)) click 1   # "Update Now" at 186,136 (100 x 25)
-win_wait_app_end 30 || win_fail "the program did not end after the download"
-cmp -s "$WIN_WORK/temp/qel_update.exe" "$WIN_WORK/fake_installer.exe" || win_fail "downloaded installer differs"
-for _ in $(seq 1 100); do [ -f "$WIN_WORK/temp/installer-ran.txt" ] && break; sleep 0.1; done
-[ -f "$WIN_WORK/temp/installer-ran.txt" ] || win_fail "the downloaded installer was not started"
+click_update_now "$id"
+answer_error_box "the refused download"
+[ -f "$WIN_WORK/temp/qel_update.exe" ] && win_fail "the refused installer was not deleted"
+sleep 1
+[ -f "$WIN_WORK/temp/installer-ran.txt" ] && win_fail "the unsigned installer was started"
 win_find_window "$WIN_TITLE" 1 >/dev/null && win_fail "main window after the download"
+
+# During a download the close box and Esc abort it, as the Abort button does.
+for how in closebox escape; do
+  echo "Update Now, then $how during a slow download"
+  start_app slow
+  id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
+  sleep 1
+  click_update_now "$id"
+  sleep 2
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  case $how in
+    closebox) xdotool key alt+F4 ;;
+    escape) xdotool key Escape ;;
+  esac
+  answer_error_box "$how during the download"
+done
 
 echo "update dialog at start-up (Windows): all cases passed"

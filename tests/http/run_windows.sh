@@ -6,6 +6,7 @@
 #   is used; without an argument the driver is cross-built first in $QEL_HTTP_WIN_BUILD
 #   (default /tmp/qel-http-windows).
 #   WINEPREFIX (default /tmp/wine-update) and DISPLAY_NUM (default 96, an Xvfb it starts).
+#   QEL_RELEASE_TOOL: the Linux build's qel-release-key (default build/linux/tools/...).
 set -u
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
@@ -19,6 +20,14 @@ if [ -z "$DRIVER" ] || [ -d "$DRIVER" ]; then
   fi
   DRIVER="$BUILD/tests/windows/update_driver.exe"
   [ -f "$DRIVER" ] || { echo "missing $DRIVER (build the Windows edition)"; exit 1; }
+fi
+# The signing side runs here, on Linux: the Linux build's release tool.
+RELEASE_TOOL=${QEL_RELEASE_TOOL:-$ROOT/build/linux/tools/qel-release-key}
+if [ ! -x "$RELEASE_TOOL" ]; then
+  LBUILD=${QEL_HTTP_BUILD:-/tmp/qel-http-linux}
+  cmake -S "$ROOT" -B "$LBUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+  cmake --build "$LBUILD" --target qel-release-key -j2 >/dev/null || exit 1
+  RELEASE_TOOL="$LBUILD/tools/qel-release-key"
 fi
 command -v openssl >/dev/null || { echo "openssl is missing (apt-get install openssl)"; exit 1; }
 

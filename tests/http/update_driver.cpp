@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "fakes/FakeServices.h"
 #include "update/UpdateDialog.h"
@@ -14,11 +15,37 @@
 
 #ifdef _WIN32
 #include "win32/WinHttp.h"
+#include "win32/Win32UpdatePackage.h"
 #else
 #include "linux/CurlHttp.h"
+#include "linux/LinuxUpdatePackage.h"
+#include "linux/OpenSslCrypto.h"
 #endif
 
 namespace {
+
+#ifdef _WIN32
+using EditionPackage = Win32UpdatePackage;
+using EditionCrypto = CngCrypto;
+#else
+struct EditionPackage : LinuxUpdatePackage {
+  explicit EditionPackage(platform::Shell& shell) : LinuxUpdatePackage(shell) {}
+};
+using EditionCrypto = OpenSslCrypto;
+#endif
+
+// The edition's own package service, except that a started package is only noted: the
+// test server's "installer" is not a program.
+class NotingPackage : public EditionPackage {
+ public:
+#ifndef _WIN32
+  explicit NotingPackage(platform::Shell& shell) : EditionPackage(shell) {}
+#else
+  explicit NotingPackage(platform::Shell&) {}
+#endif
+  std::vector<std::string> started;
+  void Start(const std::string& file) override { started.push_back(file); }
+};
 
 std::unique_ptr<platform::HttpClientFactory> MakeFactory(ui::MessageQueue& queue) {
 #ifdef _WIN32
@@ -47,7 +74,7 @@ std::string Getenv(const char* name) {
 }
 
 int Usage() {
-  std::cerr << "usage: update_driver check | download TEMPDIR [ABORT_AFTER_MS] | get URL\n";
+  std::cerr << "usage: update_driver check | download TEMPDIR [ABORT_AFTER_MS] | get URL | fetch URL FILE\n";
   return 2;
 }
 
@@ -59,7 +86,9 @@ int main(int argc, char** argv) {
   fakes::FakePlatform p;
   p.env.vars[update::kUpdateUrlVariable] = Getenv(update::kUpdateUrlVariable);
   auto factory = MakeFactory(p.clock);
-  app::Services services = p.MakeServices(nullptr, factory.get());
+  NotingPackage package(p.shell);
+  EditionCrypto crypto;
+  app::Services services = p.MakeServices(nullptr, factory.get(), &package, &crypto);
   using Clock = std::chrono::steady_clock;
   const auto started = Clock::now();
   auto elapsedMs = [&] {
@@ -83,11 +112,22 @@ int main(int argc, char** argv) {
               << "\nelapsed_ms=" << elapsedMs() << "\n" << std::flush;
     return 0;
   }
+  if (mode == "fetch" && argc >= 4) {
+    std::string error;
+    const bool ok = factory->Create()->Download(argv[2], update::InstallerRequestOptions(), argv[3], nullptr, error);
+    std::cout << "ok=" << (ok ? "yes" : "no") << "\nerror=" << Escaped(error) << "\n" << std::flush;
+    return 0;
+  }
   if (mode == "download" && argc >= 3) {
+    // What the check would have kept of the version page: its latest number and lines.
+    if (!update::CheckForNewVersion(*factory, p.env)) {
+      std::cout << "check=failed\n" << std::flush;
+      return 0;
+    }
     p.env.temp = argv[2];
     if (p.env.temp.back() != '/' && p.env.temp.back() != '\\') p.env.temp += '/';
     const long abortAfterMs = argc >= 4 ? std::atol(argv[3]) : -1;
-    update::TfrmNewVersion dialog(services);
+    update::TfrmNewVersion dialog(services, Getenv("QEL_TEST_RELEASE_KEY"));
     dialog.Form.UserShowing();
     int served = 0, maxBar = 0, cancelClicks = 0;
     bool abortedClicked = false;
@@ -112,6 +152,7 @@ int main(int argc, char** argv) {
               << "elapsed_ms=" << elapsedMs() << "\n" << std::flush;
     for (const auto& m : p.dialogs.shown) std::cout << "error_box=" << Escaped(m.text) << "\n";
     for (const auto& [target, verb] : p.shell.opened) std::cout << "opened=" << target << "|" << verb << "\n";
+    for (const auto& file : package.started) std::cout << "started=" << file << "\n";
     return 0;
   }
   return Usage();

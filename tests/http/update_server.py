@@ -7,6 +7,8 @@ program is pointed at http://127.0.0.1:<port>/s/<scenario> through QEL_UPDATE_UR
 usage: update_server.py WORKDIR [--tls CERT KEY]
 Writes WORKDIR/port (the port it listens on), WORKDIR/installer.bin (the installer it
 serves) and appends one line per request to WORKDIR/requests.log: "<path>\t<User-Agent>".
+Version pages that the test writes into WORKDIR/pages/ (signed with its own key) take the
+place of the built-in ones: see signed_page.
 """
 import os
 import random
@@ -81,8 +83,23 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(60)
             return
         version, changes = PAGES.get(scenario, PAGES["ok"])
+        if path == VERSION:
+            signed = self.signed_page(scenario)
+            if signed is not None:
+                return self.plain(200, signed)
         body = version if path == VERSION else changes
         return self.plain(200, body.encode())
+
+    def signed_page(self, scenario):
+        """The version page the test wrote for this scenario (pages/<scenario>-version.txt),
+        else, for the offers of version 2.5, the one signed with the test key."""
+        own = os.path.join(WORKDIR, "pages", f"{scenario}-version.txt")
+        shared = os.path.join(WORKDIR, "pages", "signed-version.txt")
+        for name in (own, shared) if scenario == "ok" or scenario not in PAGES else (own,):
+            if os.path.exists(name):
+                with open(name, "rb") as f:
+                    return f.read()
+        return None
 
     def redirect_chain(self, spec, path):
         hops, target = spec.split("-", 1)
@@ -153,11 +170,16 @@ class Handler(BaseHTTPRequestHandler):
                 self.wfile.flush()
                 time.sleep(0.1)
             return
+        data = INSTALLER
+        if scenario == "flipped":
+            # One bit of the middle byte changed on the way.
+            middle = len(data) // 2
+            data = data[:middle] + bytes([data[middle] ^ 1]) + data[middle + 1:]
         self.send_response(200)
         self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("Content-Length", str(len(INSTALLER)))
+        self.send_header("Content-Length", str(len(data)))
         self.end_headers()
-        self.send_slowly(INSTALLER, 16000, 0.005)
+        self.send_slowly(data, 16000, 0.005)
 
     def send_slowly(self, data, step, pause):
         for i in range(0, len(data), step):

@@ -7,6 +7,7 @@
 #include "i18n/Translation.h"
 #include "platform/Files.h"
 #include "update/UpdateDialog.h"
+#include "update/SignedRelease.h"
 #include "update/UpdateGate.h"
 #include "update/VersionCheck.h"
 
@@ -15,7 +16,7 @@ namespace {
 const std::string kBase = "https://update.qel-autoclicker.app";
 const std::string kVersionUrl = kBase + update::kVersionPagePath;
 const std::string kChangesUrl = kBase + update::kChangesPagePath;
-const std::string kInstallerUrl = kBase + update::kInstallerPath;
+const std::string kInstallerUrl = kBase + update::kWindowsInstallerPath;
 const std::string kFailed = "Failed to download update. Please download manually on website.";
 
 struct UpdateTest : ::testing::Test {
@@ -160,12 +161,27 @@ TEST_F(UpdateTest, ServerAddressOverrideOnlyForTlsOrThisMachine) {
 
 struct DialogTest : UpdateTest {
   std::string downloaded;  // what the scripted download wrote
-  const std::string target = ::testing::TempDir() + update::kInstallerFileName;
+  const std::string target = ::testing::TempDir() + update::kWindowsInstallerFileName;
   DialogTest() {
     p.env.temp = ::testing::TempDir();
     if (p.env.temp.empty() || p.env.temp.back() != '/') p.env.temp += '/';
+    // The offer the check kept: version 2.5, signed for what ScriptDownload writes.
+    update::OfferedVersion = 25;
+    update::OfferedSignatureLines = {"second line of the page", SignedLine("installer", 25)};
   }
-  ~DialogTest() override { std::remove((p.env.temp + update::kInstallerFileName).c_str()); }
+  static std::string SignedLine(const std::string& bytes, int version, const std::string& kind = "exe",
+                                std::string key = update::ShippedReleaseKey()) {
+    std::string rawKey;
+    EXPECT_TRUE(update::Base64Decode(key, rawKey));
+    update::SignedRelease r;
+    r.kind = kind;
+    r.version = version;
+    r.sha256 = fakes::FakeCrypto::Digest(bytes);
+    const std::string sig = fakes::FakeCrypto::Sign(rawKey, update::SignedMessage(kind, version, r.sha256));
+    std::copy(sig.begin(), sig.end(), r.signature.begin());
+    return update::FormatSignatureLine(r);
+  }
+  ~DialogTest() override { std::remove((p.env.temp + update::kWindowsInstallerFileName).c_str()); }
   fakes::FakeProgressPeer& Bar(update::TfrmNewVersion& d) {
     return p.widgets.PeerOf<fakes::FakeProgressPeer>(d.ProgressBar1);
   }
@@ -271,7 +287,7 @@ TEST_F(DialogTest, SuccessfulDownloadStartsTheInstallerAndEnds) {
   EXPECT_EQ(o.readTimeoutMs, 0);
   EXPECT_TRUE(p.dialogs.shown.empty());
   ASSERT_EQ(p.shell.opened.size(), 1u);
-  EXPECT_EQ(p.shell.opened[0], (std::pair<std::string, std::string>{p.env.temp + update::kInstallerFileName, ""}));
+  EXPECT_EQ(p.shell.opened[0], (std::pair<std::string, std::string>{p.env.temp + update::kWindowsInstallerFileName, ""}));
 }
 
 TEST_F(DialogTest, BarStaysAtZeroWithoutALength) {
@@ -312,7 +328,7 @@ TEST_F(DialogTest, FailuresShowTheErrorBoxAndTheWebsiteAndEnd) {
     p.dialogs.shown.clear();
     p.shell.opened.clear();
     update::ResetUpdateState();
-    std::remove((p.env.temp + update::kInstallerFileName).c_str());
+    std::remove((p.env.temp + update::kWindowsInstallerFileName).c_str());
     c.arrange(*this);
     update::TfrmNewVersion d(p.services);
     d.Form.UserShowing();
@@ -365,6 +381,103 @@ TEST_F(DialogTest, AbortComparesWithTheTranslatedCaption) {
   d.btCancel.UserClicked();
   EXPECT_FALSE(update::DownloadCancelRequested);
   EXPECT_EQ(d.Tag, 1);
+}
+
+TEST_F(DialogTest, ClosingDuringTheDownloadIsItsAbort) {
+  // The close box, Alt+F4 or Esc while the download runs: the dialog stays, the download
+  // stops at the next report and ends as an abort does (no installer started).
+  update::TfrmNewVersion d(p.services);
+  d.Form.UserShowing();
+  int reports = 0;
+  bool closeAllowed = true;
+  p.http.download = [&](const std::string&, const std::string& file,
+                        const std::function<void(const platform::HttpProgress&)>& progress, std::string&) {
+    for (; reports < 100; ++reports) {
+      progress({static_cast<std::uint64_t>(reports), 1 << 20, ""});
+      if (reports == 2) closeAllowed = d.Form.UserClosing();
+    }
+    platform::files::WriteAllReplacing(file, "installer");
+    return true;
+  };
+  d.btUpdateNow.UserClicked();
+  EXPECT_FALSE(closeAllowed);
+  EXPECT_EQ(reports, 3);
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  EXPECT_EQ(p.dialogs.shown[0].text, kFailed + "\r\n\r\nDownload is cancelled. Please download manually.");
+  EXPECT_EQ(p.shell.opened, (std::vector<std::pair<std::string, std::string>>{{"https://qel-autoclicker.app", "open"}}));
+  EXPECT_EQ(d.Tag, 0);
+  // Once the download has ended, a close goes ahead again.
+  EXPECT_TRUE(d.Form.UserClosing());
+}
+
+TEST_F(DialogTest, OnlyASignedInstallerOfThisVersionOrNewerIsStarted) {
+  const std::string otherKey = update::Base64Encode(std::string(1, '\x04') + std::string(64, 'k'));
+  const std::string notSigned =
+      "The update server sent no signature for this download. It was deleted and not started.";
+  const std::string noMatch = "The downloaded file does not match the maker's signature. It was deleted and not started.";
+  const std::string older = "The downloaded file is older than this version. It was deleted and not started.";
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    int offered;
+    std::string refusal;  // empty: started
+  } cases[] = {
+      {"signed", {SignedLine("installer", 25)}, 25, ""},
+      {"signed, among other lines", {"", "signature deb 25 zz", SignedLine("installer", 25)}, 25, ""},
+      {"this very version again (24/30)", {SignedLine("installer", 24)}, 24, ""},
+      {"no signature line", {"second line is ignored"}, 25, notSigned},
+      {"only the other edition's line", {SignedLine("installer", 25, "deb")}, 25, notSigned},
+      {"one byte differs", {SignedLine("installes", 25)}, 25, noMatch},
+      {"signed by another key", {SignedLine("installer", 25, "exe", otherKey)}, 25, noMatch},
+      {"signed for another version than offered", {SignedLine("installer", 26)}, 25, noMatch},
+      {"a genuine older release", {SignedLine("installer", 23)}, 25, older},
+  };
+  for (const Case& c : cases) {
+    p.dialogs.shown.clear();
+    p.shell.opened.clear();
+    p.updatePackage.discarded.clear();
+    update::OfferedVersion = c.offered;
+    update::OfferedSignatureLines = c.lines;
+    ScriptDownload({{9, 9, ""}});
+    update::TfrmNewVersion d(p.services);
+    d.btUpdateNow.UserClicked();
+    EXPECT_EQ(d.Tag, 0) << c.name;
+    if (c.refusal.empty()) {
+      EXPECT_TRUE(p.dialogs.shown.empty()) << c.name;
+      EXPECT_EQ(p.shell.opened, (std::vector<std::pair<std::string, std::string>>{{target, ""}})) << c.name;
+      EXPECT_TRUE(platform::files::FileExists(target)) << c.name;
+      continue;
+    }
+    ASSERT_EQ(p.dialogs.shown.size(), 1u) << c.name;
+    EXPECT_EQ(p.dialogs.shown[0].text, kFailed + "\r\n\r\n" + c.refusal) << c.name;
+    EXPECT_EQ(p.shell.opened, (std::vector<std::pair<std::string, std::string>>{{"https://qel-autoclicker.app", "open"}}))
+        << c.name;
+    EXPECT_EQ(p.updatePackage.discarded, std::vector<std::string>{target}) << c.name;
+    EXPECT_FALSE(platform::files::FileExists(target)) << c.name;
+  }
+}
+
+TEST_F(DialogTest, AnInstallerThatCannotBeCheckedIsDeletedAndNotStarted) {
+  p.crypto.hashFails = true;
+  ScriptDownload({{9, 9, ""}});
+  update::TfrmNewVersion d(p.services);
+  d.btUpdateNow.UserClicked();
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  EXPECT_EQ(p.dialogs.shown[0].text, kFailed + "\r\n\r\nSHA-256 is not available");
+  EXPECT_EQ(p.shell.opened, (std::vector<std::pair<std::string, std::string>>{{"https://qel-autoclicker.app", "open"}}));
+  EXPECT_FALSE(platform::files::FileExists(target));
+  EXPECT_EQ(d.Tag, 0);
+}
+
+TEST_F(UpdateTest, CheckKeepsTheOfferForTheDownload) {
+  Serve("25/20\r\nsignature exe 25 ab\r\n\r\nlast");
+  ASSERT_TRUE(Check());
+  EXPECT_EQ(update::OfferedVersion, 25);
+  EXPECT_EQ(update::OfferedSignatureLines, (std::vector<std::string>{"signature exe 25 ab", "", "last"}));
+  update::ResetUpdateState();
+  Serve("24/20\r\nsignature exe 24 ab");
+  EXPECT_FALSE(Check());
+  EXPECT_TRUE(update::OfferedSignatureLines.empty());
 }
 
 }  // namespace
