@@ -7,7 +7,7 @@
 # columns.
 #   BENCH_BUILD=<linux build with bench/> BENCH_WIN_EXE=<QELAutoClicker.exe> bench/wine_clicks.sh [N1] [N10]
 # Environment: BENCH_DISPLAY (default :106), WINEPREFIX (default /tmp/wine-bench).
-set -uo pipefail
+set -euo pipefail
 BENCH_DISPLAY=${BENCH_DISPLAY:-:106}
 source "$(dirname "$0")/common.sh"
 source "$BENCH_HERE/wine_common.sh"
@@ -43,8 +43,8 @@ for spec in "1 $n1" "10 $n10"; do
   tail -n +$((base + 1)) "$clicks" | tr -d '\r' | awk '{ printf "%d 1\n", $3 * 1000 }' >"$log"
   python3 "$BENCH_HERE/analyze.py" "$log" "$ms" "QEL Auto Clicker (Windows, Wine 8), $ms ms" --last "$n"
   echo "  load $(bench_load)"
-  xdotool windowactivate --sync "$WIN" 2>/dev/null; xdotool key alt+F4
+  xdotool windowactivate --sync "$WIN" 2>/dev/null || true; xdotool key alt+F4
   for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-  kill "$APP_PID" 2>/dev/null; wait "$APP_PID" 2>/dev/null
+  kill "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true
   sleep 1
 done

@@ -7,7 +7,7 @@
 #    at the cursor on the bare desktop, repeat until stopped).
 #   BENCH_BUILD=<linux build with bench/> BENCH_WIN_EXE=<QELAutoClicker.exe> bench/wine_cpu.sh [N] [SECONDS]
 # Environment: BENCH_DISPLAY (default :107), WINEPREFIX (default /tmp/wine-bench).
-set -uo pipefail
+set -euo pipefail
 BENCH_DISPLAY=${BENCH_DISPLAY:-:107}
 source "$(dirname "$0")/common.sh"
 source "$BENCH_HERE/wine_common.sh"
@@ -22,8 +22,9 @@ server_pid() {
   for p in $(pgrep wineserver); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
+  return 0  # none: nothing printed
 }
-app_pid() { pgrep -n -f "$(basename "$BENCH_WORK").QELAutoClicker.exe"; }
+app_pid() { pgrep -n -f "$(basename "$BENCH_WORK").QELAutoClicker.exe" || true; }
 
 times=()
 for i in $(seq "$n"); do
@@ -33,7 +34,7 @@ for i in $(seq "$n"); do
   times+=("$ms")
   sleep 1
   # Ends every Wine process of the prefix; the server is started again, warm, for the next.
-  wineserver -k 2>/dev/null; wait "$pid" 2>/dev/null
+  wineserver -k 2>/dev/null || true; wait "$pid" 2>/dev/null || true
   wineserver -p 60
   sleep 1
 done
@@ -65,10 +66,10 @@ start_with() {
 close_app() {
   local a
   a=$(app_pid)
-  xdotool windowactivate --sync "$WIN" 2>/dev/null; xdotool key alt+F4
+  xdotool windowactivate --sync "$WIN" 2>/dev/null || true; xdotool key alt+F4
   for _ in $(seq 50); do kill -0 "$a" 2>/dev/null || break; sleep 0.1; done
-  kill "$a" 2>/dev/null
-  wineserver -k 2>/dev/null
+  kill "$a" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   sleep 1
   wineserver -p 60
 }

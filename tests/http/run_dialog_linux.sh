@@ -3,7 +3,7 @@
 # openbox: the optional offer's Skip and close box lead to the main window, the mandatory
 # offer's Exit ends the program before any main window exists.
 # usage: run_dialog_linux.sh [QEL_AUTOCLICKER_BINARY] [DISPLAY_NUM (default 96)]
-set -u
+set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 APP=${1:-}
@@ -61,14 +61,14 @@ id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog (log: $(cat "$W
 e2e_wait_window "$MAIN" 1 >/dev/null && e2e_fail "main window shown while the update dialog is open"
 click_in "$id" $SECOND_BUTTON
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "Skip did not lead to the main window"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "optional offer, close box"
 start_app ok
 id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
 xdotool windowactivate --sync "$id" key alt+F4
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "closing the optional offer did not lead to the main window"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "mandatory offer, Exit"
 start_app mandatory
@@ -101,12 +101,12 @@ click_in "$id" $SECOND_BUTTON   # "Abort": the dialog must still take clicks
 box=""
 for _ in $(seq 1 50); do
   box=$(xdotool search --onlyvisible --name ".+" 2>/dev/null | grep -vx "$id" | while read -r w; do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1)
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1) || true
   [ -n "$box" ] && break
   sleep 0.1
 done
 [ -n "$box" ] || e2e_fail "no error box after Abort"
-xdotool windowactivate --sync "$box" key Return 2>/dev/null
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || true
 for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after the aborted download"
 # The opener runs on its own: its log may come a moment after the program has ended.
@@ -118,6 +118,6 @@ e2e_log "no newer version: straight to the main window"
 start_app current
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "no main window"
 e2e_wait_window "$DIALOG" 1 >/dev/null && e2e_fail "update dialog without a newer version"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "update dialog at start-up: all cases passed"

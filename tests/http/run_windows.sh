@@ -6,7 +6,7 @@
 #   is used; without an argument the driver is cross-built first in $QEL_HTTP_WIN_BUILD
 #   (default /tmp/qel-http-windows).
 #   WINEPREFIX (default /tmp/wine-update) and DISPLAY_NUM (default 96, an Xvfb it starts).
-set -u
+set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 DRIVER=${1:-}
@@ -31,9 +31,9 @@ Xvfb ":$DISPLAY_NUM" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
 XVFB_PID=$!
 export DISPLAY=":$DISPLAY_NUM"
 extra_cleanup() {
-  wineserver -k 2>/dev/null
-  kill "$XVFB_PID" 2>/dev/null
-  wait "$XVFB_PID" 2>/dev/null
+  wineserver -k 2>/dev/null || true
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
 }
 
 EDITION=windows
@@ -44,5 +44,5 @@ mkdir -p "$TEMP_DIR"
 TEMP_ARG="Z:${TEMP_DIR//\//\\}\\"
 # Wine writes console lines with CR LF.
 drive() { timeout 90 wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; }
-wineboot -i >/dev/null 2>&1
+wineboot -i >/dev/null 2>&1 || true
 run_cases
