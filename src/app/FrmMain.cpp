@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/AppInfo.h"
-#include "clicker/ClickChoices.h"
+#include "base/ClickChoices.h"
 #include "i18n/Translation.h"
 #include "ui/Guard.h"
 

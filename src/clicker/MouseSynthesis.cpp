@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "app/FrmMain.h"
+#include "base/ClickChoices.h"
 #include "clicker/AbsoluteCoord.h"
-#include "clicker/ClickChoices.h"
 
 namespace clicker {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "clicker/ClickChoices.h"
+#include "base/ClickChoices.h"
 
 namespace macros {
 

@@ -2,7 +2,7 @@
 #include <utility>
 
 #include "app/FrmMain.h"
-#include "clicker/ClickChoices.h"
+#include "base/ClickChoices.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
 #include "macros/FileNames.h"

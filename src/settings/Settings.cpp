@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/FrmMain.h"
-#include "clicker/ClickChoices.h"
+#include "base/ClickChoices.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
 #include "platform/Files.h"
