@@ -63,7 +63,7 @@ bench_start_app() {
 }
 
 bench_stop_app() {
-  kill -TERM "$APP_PID" 2>/dev/null
+  kill -TERM "$APP_PID" 2>/dev/null || true
   wait "$APP_PID" 2>/dev/null || true
 }
 

@@ -3,7 +3,7 @@
 # run and a 1 ms-interval run (clicks at the cursor, repeat until stopped), from utime+stime
 # in /proc/<pid>/stat. Prints one Markdown row per case, with the load average.
 #   BENCH_BUILD=... bench/cpu.sh [SECONDS]
-set -uo pipefail
+set -euo pipefail
 source "$(dirname "$0")/common.sh"
 secs=${1:-10}
 bench_start_display
@@ -20,7 +20,7 @@ cpu_over() {
   t0=$(date +%s%N); c0=$(bench_ticks "$APP_PID")
   sleep "$secs"
   t1=$(date +%s%N); c1=$(bench_ticks "$APP_PID")
-  kill "$cp"; wait "$cp" 2>/dev/null
+  kill "$cp"; wait "$cp" 2>/dev/null || true
   presses=$(wc -l <"$BENCH_WORK/presses.txt")
   awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1" -v p="$presses" -v load="$(bench_load)" \
     'BEGIN { printf "| %s | %.2f s | %d | %d ticks (%.0f ms) | %.2f %% | %s |\n", l, ns/1e9, p, c, c*1000/hz, 100*c/hz/(ns/1e9), load }'

@@ -4,7 +4,7 @@
 #  - Double (click type 1): the gap between the two presses of each pair, to be compared
 #    with a double-click time of 400-500 ms.
 #   BENCH_BUILD=... bench/hold_double.sh [HOLD_CLICKS] [DOUBLE_CLICKS]
-set -uo pipefail
+set -euo pipefail
 source "$(dirname "$0")/common.sh"
 nhold=${1:-30}
 ndouble=${2:-50}
@@ -29,7 +29,7 @@ series() {
     sleep 0.1
   done
   sleep 0.3
-  kill "$cp"; wait "$cp" 2>/dev/null
+  kill "$cp"; wait "$cp" 2>/dev/null || true
   bench_stop_app
 }
 

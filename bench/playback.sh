@@ -4,7 +4,7 @@
 # server delivers. Each event's offset from the first one is compared with its recorded
 # offset from the first event (the pass start).
 #   BENCH_BUILD=... bench/playback.sh [CLICKS] [SECONDS]
-set -uo pipefail
+set -euo pipefail
 source "$(dirname "$0")/common.sh"
 clicks=${1:-200}
 seconds=${2:-10}
@@ -48,7 +48,7 @@ for _ in $(seq $((seconds * 10 + 100))); do
   sleep 0.1
 done
 sleep 0.3
-kill "$cp"; wait "$cp" 2>/dev/null
+kill "$cp"; wait "$cp" 2>/dev/null || true
 bench_stop_app
 python3 - "$data/QEL Auto Clicker/Macros/bench.qelmac" "$BENCH_WORK/stamps.txt" "$(bench_load)" <<'PY'
 import sys, statistics as st

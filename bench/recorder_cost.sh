@@ -6,7 +6,7 @@
 # .qelmac holds. For comparison the same stream is first sent while the program only shows
 # its window.
 #   BENCH_BUILD=... bench/recorder_cost.sh [MOVES]
-set -uo pipefail
+set -euo pipefail
 source "$(dirname "$0")/common.sh"
 n=${1:-5000}
 bench_start_display

@@ -13,7 +13,7 @@
 # 1000 passes (at most 65535), a sample every 5 s, 16384 kB.
 # --clicks 0 or --passes 0 skips that part. Environment as bench/common.sh (BENCH_APP,
 # BENCH_BUILD, BENCH_DISPLAY).
-set -uo pipefail
+set -euo pipefail
 clicks=1000000
 passes=1000
 sample=5
@@ -35,7 +35,7 @@ for f in "$BENCH_APP" "$counter"; do [ -x "$f" ] || { echo "missing $f (build th
 
 bench_start_display
 failed=0
-rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
+rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null || true; }  # empty once it ended
 
 # soak NAME EXPECTED RUNS DEADLINE_S [--releases]: the program is running (APP_PID, WIN) with
 # its settings loaded; starts it RUNS times by hotkey, each time waiting for the idle
@@ -62,7 +62,7 @@ soak() {
     sleep 1
     while :; do
       now=$(date +%s)
-      title=$(xdotool getwindowname "$WIN" 2>/dev/null)
+      title=$(xdotool getwindowname "$WIN" 2>/dev/null) || true
       if [ "$title" = "$BENCH_TITLE" ]; then ended=1; break; fi
       kill -0 "$APP_PID" 2>/dev/null || break
       [ $((now - t0)) -ge "$deadline_s" ] && break
@@ -74,7 +74,7 @@ soak() {
   local dur=$(($(date +%s) - t0)) rss_end
   rss_end=$(rss "$APP_PID")
   sleep 0.5
-  kill "$cp"; wait "$cp" 2>/dev/null
+  kill "$cp"; wait "$cp" 2>/dev/null || true
   local got n=${#samples[@]}
   got=$(wc -l <"$log")
   # Warm-up: the first tenth of the samples, at least one.

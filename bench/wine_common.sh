@@ -11,7 +11,7 @@ winpath() { echo "Z:${1//\//\\}"; }
 # wine_setup: the display, a ready prefix, a window manager, and the program in BENCH_WORK.
 wine_setup() {
   [ -f "$WINE_EXE" ] || { echo "missing $WINE_EXE"; exit 2; }
-  trap 'wineserver -k 2>/dev/null; bench_cleanup' EXIT
+  trap 'wineserver -k 2>/dev/null || true; bench_cleanup' EXIT
   bench_start_display
   [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
   wineboot >/dev/null 2>&1

@@ -7,14 +7,14 @@
 #    at the cursor on the bare desktop, repeat until stopped).
 #   BENCH_BUILD=<linux build with bench/> BENCH_WIN_EXE=<QELAutoClicker.exe> bench/wine_cpu.sh [N] [SECONDS]
 # Environment: BENCH_DISPLAY (default :107), WINEPREFIX (default /tmp/wine-bench).
-set -uo pipefail
+set -euo pipefail
 BENCH_DISPLAY=${BENCH_DISPLAY:-:107}
 source "$(dirname "$0")/common.sh"
 source "$BENCH_HERE/wine_common.sh"
 n=${1:-5}
 secs=${2:-10}
 wine_setup
-wineserver -p 60            # stays up between the starts, ended by -k at exit
+wineserver -p 60 || true    # stays up between the starts, ended by -k at exit (2: one is up already)
 hz=$(bench_hz)
 # Other Wine prefixes may be running on the machine: only processes of this prefix count.
 server_pid() {
@@ -22,8 +22,9 @@ server_pid() {
   for p in $(pgrep wineserver); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
+  return 0  # none: nothing printed
 }
-app_pid() { pgrep -n -f "$(basename "$BENCH_WORK").QELAutoClicker.exe"; }
+app_pid() { pgrep -n -f "$(basename "$BENCH_WORK").QELAutoClicker.exe" || true; }
 
 times=()
 for i in $(seq "$n"); do
@@ -33,8 +34,8 @@ for i in $(seq "$n"); do
   times+=("$ms")
   sleep 1
   # Ends every Wine process of the prefix; the server is started again, warm, for the next.
-  wineserver -k 2>/dev/null; wait "$pid" 2>/dev/null
-  wineserver -p 60
+  wineserver -k 2>/dev/null || true; wait "$pid" 2>/dev/null || true
+  wineserver -p 60 || true
   sleep 1
 done
 echo "Wine start-up: ${times[*]} ms"
@@ -65,12 +66,12 @@ start_with() {
 close_app() {
   local a
   a=$(app_pid)
-  xdotool windowactivate --sync "$WIN" 2>/dev/null; xdotool key alt+F4
+  xdotool windowactivate --sync "$WIN" 2>/dev/null || true; xdotool key alt+F4
   for _ in $(seq 50); do kill -0 "$a" 2>/dev/null || break; sleep 0.1; done
-  kill "$a" 2>/dev/null
-  wineserver -k 2>/dev/null
+  kill "$a" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   sleep 1
-  wineserver -p 60
+  wineserver -p 60 || true
 }
 echo "| case | program CPU | wine server CPU | load |"
 echo "|---|---|---|---|"

@@ -9,7 +9,7 @@
 #   bench/wine_soak.sh [--clicks N] [--sample S] [--rss-growth-kb K]
 # Defaults: 100000 clicks (2 runs), a sample every 5 s, 16384 kB. Environment:
 # BENCH_WIN_EXE, BENCH_DISPLAY (default :153), WINEPREFIX (default /tmp/wine-bench).
-set -uo pipefail
+set -euo pipefail
 clicks=100000
 sample=5
 growth_kb=16384
@@ -28,7 +28,7 @@ source "$BENCH_HERE/wine_common.sh"
 wine_setup
 log=$BENCH_WORK/clicks.txt
 wine_start_target "$log"
-rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null; }
+rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null || true; }  # empty once it ended
 
 runs=$(((clicks + 65534) / 65535))
 per_run=$(((clicks + runs - 1) / runs))
@@ -63,13 +63,13 @@ done
 dur=$(($(date +%s) - t0))
 sleep 0.5
 rss_end=$(rss "$pid")
-got=$(tr -d '\r' <"$log" | grep -c .)
+got=$(tr -d '\r' <"$log" | grep -c .) || true
 n=${#samples[@]}
 w=$((n / 10)); [ $w -lt 1 ] && w=1
 rss_warm=$rss_end
 [ "$n" -gt 0 ] && rss_warm=${samples[$((w - 1))]}
 echo "wine clicks: delivered $got of $total in ${dur} s ($runs run(s)); VmRSS kB start $rss0, warm $rss_warm, end $rss_end (growth $((rss_end - rss_warm)) kB after warm-up, $((rss_end - rss0)) kB from the start, $n samples)"
-xdotool windowactivate --sync "$WIN" 2>/dev/null; xdotool key alt+F4
+xdotool windowactivate --sync "$WIN" 2>/dev/null || true; xdotool key alt+F4
 for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 failed=0
 [ $ended = 1 ] || { echo "FAIL: a run did not end"; failed=1; }

@@ -5,7 +5,7 @@
 # Each target gets -timeout=10 -rss_limit_mb=2048 -max_len=4096.
 # Usage: fuzz/run.sh SECONDS [target...]   (build first with fuzz/build.sh)
 # FUZZ_BIN and FUZZ_ARTIFACTS override the folder of the binaries and of the findings.
-set -uo pipefail
+set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:?usage: fuzz/run.sh SECONDS [target...]}"
 shift
@@ -30,19 +30,19 @@ for t in "${targets[@]}"; do
   dict=()
   [ -f "$root/fuzz/$t.dict" ] && dict=(-dict="$root/fuzz/$t.dict")
   log="$artifacts/$t/last-run.log"
+  rc=0
   (cd "$work" && "$exe" "$work/$t" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/$t/") >"$log" 2>&1
-  rc=$?
+    -artifact_prefix="$artifacts/$t/") >"$log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-  cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
-  ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
+  cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | cut -d' ' -f2) || true
+  ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | cut -d' ' -f2) || true
   result=ok
   if [ $rc -ne 0 ]; then
     result="FAILED (exit $rc, log $log)"
     failed=1
-    grep -E '^(==[0-9]+==ERROR|SUMMARY|.*runtime error|artifact_prefix|Test unit written)' "$log" | head -8 >&2
+    grep -E '^(==[0-9]+==ERROR|SUMMARY|.*runtime error|artifact_prefix|Test unit written)' "$log" | head -8 >&2 || true
   fi
   printf '%-18s %12s %8s %6s %6s  %s\n' "$t" "${execs:-?}" "${rate:-?}" "${cov:-?}" "${ft:-?}" "$result"
 done

@@ -17,7 +17,7 @@ case $what in all | linux | windows) ;; *) echo "usage: $0 [all|linux|windows]" 
 
 LIN=${QEL_LINUX_BUILD:-build/linux}
 WIN=${QEL_WINDOWS_BUILD:-build/windows}
-VERSION=$(sed -n 's/^project(QELAutoClicker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION=$(sed -n 's/^set(QEL_VERSION \([0-9.]*\))$/\1/p' cmake/Version.cmake)
 [ -n "$VERSION" ] || { echo "no version in CMakeLists.txt" >&2; exit 1; }
 DIST=$ROOT/dist
 mkdir -p "$DIST"

@@ -1,9 +1,9 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Renders the program's pictures from their SVG sources in data/images:
 # the 64x64 button images, the program icon, the update icon (PNG, embedded by both
 # editions) and icon.ico (16..256 pixels) for the Windows edition's resources.
 # Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert.
-set -eu
+set -euo pipefail
 cd "$(dirname "$0")/../data/images"
 for name in play play_gray stop stop_gray; do
   rsvg-convert -w 64 -h 64 "$name.svg" -o "$name.png"

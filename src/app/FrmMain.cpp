@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/AppInfo.h"
+#include "base/ClickChoices.h"
 #include "i18n/Translation.h"
 #include "ui/Guard.h"
 
@@ -126,9 +127,9 @@ void TFrmMain::FormCreate() {
 
   // 2. Lists.
   cbButton.SetItems({"Left", "Right", "Middle"});
-  cbButton.SetItemIndex(0);
+  cbButton.SetItemIndex(mbLeft);
   cbClickType.SetItems({"Single", "Double", "Hold"});
-  cbClickType.SetItemIndex(0);
+  cbClickType.SetItemIndex(ctSingle);
 
   // 3. Start-up values.
   seHours.SetValue(0);
@@ -211,30 +212,30 @@ void TFrmMain::FormDestroy() {
 // ---- target modes and dependent controls ----
 
 void TFrmMain::ApplyTargetMode(int mode) {
-  const bool clicking = mode != 2;
+  const bool clicking = mode != tmMacros;
   for (ui::Control* c : std::initializer_list<ui::Control*>{
            &grpInterval, &grpClickType, &seHours, &seMinutes, &seSeconds, &seMillis, &lblH,
            &lblM, &lblS, &lblMS, &chkJitter, &cbButton, &cbClickType})
     c->SetEnabled(clicking);
   seJitterMs.SetEnabled(clicking && chkJitter.Checked());
-  const bool hold = clicking && cbClickType.ItemIndex() == 2;
+  const bool hold = clicking && cbClickType.ItemIndex() == ctHold;
   seHoldMs.SetEnabled(hold);
   lblHold.SetEnabled(hold);
   for (ui::Control* c : std::initializer_list<ui::Control*>{&edtCoordX, &Label3, &edtCoordY})
-    c->SetEnabled(mode == 1);
+    c->SetEnabled(mode == tmCoordinates);
   for (ui::Control* c :
        std::initializer_list<ui::Control*>{&btnCreateMacros, &bRemove, &bRename, &lbMacroses})
-    c->SetEnabled(mode == 2);
+    c->SetEnabled(mode == tmMacros);
 }
 
-void TFrmMain::rbCurrentCursorPositionClick() { ApplyTargetMode(0); }
-void TFrmMain::rbCoordinatesClick() { ApplyTargetMode(1); }
-void TFrmMain::rbMacrosClick() { ApplyTargetMode(2); }
+void TFrmMain::rbCurrentCursorPositionClick() { ApplyTargetMode(tmCursorPosition); }
+void TFrmMain::rbCoordinatesClick() { ApplyTargetMode(tmCoordinates); }
+void TFrmMain::rbMacrosClick() { ApplyTargetMode(tmMacros); }
 
 void TFrmMain::chkJitterClick() { seJitterMs.SetEnabled(chkJitter.Checked()); }
 
 void TFrmMain::cbClickTypeChange() {
-  const bool hold = cbClickType.ItemIndex() == 2;
+  const bool hold = cbClickType.ItemIndex() == ctHold;
   seHoldMs.SetEnabled(hold);
   lblHold.SetEnabled(hold);
 }

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "app/FrmMain.h"
+#include "base/ClickChoices.h"
 #include "clicker/AbsoluteCoord.h"
 
 namespace clicker {
@@ -19,9 +20,9 @@ int ToAbsoluteCoord(int value, int origin, int extent) {
 namespace {
 std::uint32_t ButtonFlag(int button, bool down) {
   switch (button) {
-    case 0: return down ? platform::kMouseLeftDown : platform::kMouseLeftUp;
-    case 1: return down ? platform::kMouseRightDown : platform::kMouseRightUp;
-    case 2: return down ? platform::kMouseMiddleDown : platform::kMouseMiddleUp;
+    case mbLeft: return down ? platform::kMouseLeftDown : platform::kMouseLeftUp;
+    case mbRight: return down ? platform::kMouseRightDown : platform::kMouseRightUp;
+    case mbMiddle: return down ? platform::kMouseMiddleDown : platform::kMouseMiddleUp;
     default: return 0;  // an input that presses or releases nothing
   }
 }
@@ -62,15 +63,15 @@ ui::Point TFrmMain::GetTargetPoint() {
 }
 
 void TFrmMain::PerformClick(const ui::Point& APoint) {
-  const int button = std::max(cbButton.ItemIndex(), 0);
-  const int type = std::max(cbClickType.ItemIndex(), 0);
+  const int button = std::max(cbButton.ItemIndex(), int{mbLeft});
+  const int type = std::max(cbClickType.ItemIndex(), int{ctSingle});
   const int hold = seHoldMs.Value();
   if (rbCoordinates.Checked()) MoveMouseTo(APoint.x, APoint.y);
   switch (type) {
-    case 1:
+    case ctDouble:
       SendDoubleClick(button);
       break;
-    case 2:
+    case ctHold:
       SendMouseDown(button);
       if (hold > 0) svc_.clock.Sleep(static_cast<std::uint32_t>(hold));
       SendMouseUp(button);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/ClickChoices.h"
+
 namespace macros {
 
 // The buttons a playback has pressed and not released yet, so that a playback ending
@@ -18,7 +20,7 @@ class HeldButtons {
   // Calls release(button) for every held button, left to middle, and forgets them.
   template <typename Release>
   void ReleaseAll(Release&& release) {
-    for (int b = 0; b < static_cast<int>(held_.size()); ++b) {
+    for (int b = mbLeft; b < static_cast<int>(held_.size()); ++b) {
       if (!held_[static_cast<size_t>(b)]) continue;
       held_[static_cast<size_t>(b)] = false;
       release(b);
@@ -26,8 +28,8 @@ class HeldButtons {
   }
 
  private:
-  static bool Valid(int button) { return button >= 0 && button < 3; }
-  std::array<bool, 3> held_{};
+  static bool Valid(int button) { return button >= mbLeft && button <= mbMiddle; }
+  std::array<bool, mbMiddle + 1> held_{};
 };
 
 }  // namespace macros

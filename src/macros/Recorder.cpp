@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "app/FrmMain.h"
+#include "base/ClickChoices.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
 #include "macros/FileNames.h"
@@ -89,12 +90,12 @@ void TFrmMain::HookEvent(int nCode, std::uint32_t message, int x, int y) {
   TMacroEventKind kind = mekMove;
   switch (message) {
     case platform::kWmMouseMove: RecordMouseEvent(mekMove, x, y, -1); return;
-    case platform::kWmLButtonDown: kind = mekDown, button = 0; break;
-    case platform::kWmLButtonUp: kind = mekUp, button = 0; break;
-    case platform::kWmRButtonDown: kind = mekDown, button = 1; break;
-    case platform::kWmRButtonUp: kind = mekUp, button = 1; break;
-    case platform::kWmMButtonDown: kind = mekDown, button = 2; break;
-    case platform::kWmMButtonUp: kind = mekUp, button = 2; break;
+    case platform::kWmLButtonDown: kind = mekDown, button = mbLeft; break;
+    case platform::kWmLButtonUp: kind = mekUp, button = mbLeft; break;
+    case platform::kWmRButtonDown: kind = mekDown, button = mbRight; break;
+    case platform::kWmRButtonUp: kind = mekUp, button = mbRight; break;
+    case platform::kWmMButtonDown: kind = mekDown, button = mbMiddle; break;
+    case platform::kWmMButtonUp: kind = mekUp, button = mbMiddle; break;
     default: return;  // wheels, extra buttons: not part of a macro
   }
   // A press or release at a new place is stored after the move there, so playback puts

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/FrmMain.h"
+#include "base/ClickChoices.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
 #include "platform/Files.h"
@@ -30,13 +31,13 @@ std::uint32_t Bits(int v) { return static_cast<std::uint32_t>(v); }
 
 void ApplyMode(TFrmMain& f, int mode) {
   // Any other number leaves the target as it is.
-  if (mode == 0) f.rbCurrentCursorPosition.SetChecked(true);
-  if (mode == 1) f.rbCoordinates.SetChecked(true);
-  if (mode == 2) f.rbMacros.SetChecked(true);
+  if (mode == tmCursorPosition) f.rbCurrentCursorPosition.SetChecked(true);
+  if (mode == tmCoordinates) f.rbCoordinates.SetChecked(true);
+  if (mode == tmMacros) f.rbMacros.SetChecked(true);
 }
 
 const SettingKey kSettingKeys[] = {
-    {"Target", "mode", [](TFrmMain&) { return 0; }, ApplyMode,
+    {"Target", "mode", [](TFrmMain&) { return int{tmCursorPosition}; }, ApplyMode,
      [](TFrmMain& f) { return f.GetTargetMode(); }},
     {"Interval", "h", [](TFrmMain& f) { return f.seHours.Value(); },
      [](TFrmMain& f, int v) { f.seHours.SetValue(v); }, [](TFrmMain& f) { return f.seHours.Value(); }},
@@ -148,7 +149,7 @@ void TFrmMain::SaveSettings() {
 }
 
 int TFrmMain::GetTargetMode() const {
-  if (rbCurrentCursorPosition.Checked()) return 0;
-  if (rbCoordinates.Checked()) return 1;
-  return 2;
+  if (rbCurrentCursorPosition.Checked()) return tmCursorPosition;
+  if (rbCoordinates.Checked()) return tmCoordinates;
+  return tmMacros;
 }

@@ -33,7 +33,7 @@ e2e_tempdir() {
 }
 e2e_finish() {
   e2e_cleanup
-  chmod -R u+w "$TMP" 2>/dev/null
+  chmod -R u+w "$TMP" 2>/dev/null || true
   if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept: $TMP"; else rm -rf "$TMP"; fi
 }
 
@@ -46,13 +46,13 @@ e2e_cleanup() {
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
     pid=${E2E_PIDS[$i]}
     kill -0 "$pid" 2>/dev/null || continue
-    kill "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
     for _ in $(seq 1 30); do
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
   done
   E2E_PIDS=()
 }
@@ -100,7 +100,7 @@ e2e_start_display() {
 e2e_wait_window() {
   local name=$1 seconds=${2:-20} id
   for _ in $(seq 1 $((seconds * 10))); do
-    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1)
+    id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n1) || true
     if [ -n "$id" ]; then
       echo "$id"
       return 0

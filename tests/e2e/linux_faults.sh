@@ -26,7 +26,7 @@
 #   tests/e2e/linux_faults.sh [qel-autoclicker [xtarget]]
 # Defaults: build/linux/src/linux/qel-autoclicker, build/linux/tests/e2e/xtarget.
 # Environment: E2E_DISPLAY (default 150; case 5 uses the next number too), E2E_KEEP=1.
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
@@ -36,7 +36,7 @@ e2e_tempdir faults
 FULL_MNT=
 faults_finish() {
   e2e_cleanup
-  [ -n "$FULL_MNT" ] && umount "$FULL_MNT" 2>/dev/null
+  [ -n "$FULL_MNT" ] && umount "$FULL_MNT" 2>/dev/null || true
   e2e_finish
 }
 trap faults_finish EXIT
@@ -77,7 +77,7 @@ start_app() {
   e2e_track $APP_PID
   WIN=
   for _ in $(seq 1 300); do
-    WIN=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^${MAIN_TITLE}\$" 2>/dev/null | head -n1)
+    WIN=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^${MAIN_TITLE}\$" 2>/dev/null | head -n1) || true
     [ -n "$WIN" ] && break
     sleep 0.1
   done
@@ -91,14 +91,14 @@ wait_end() {
     sleep 0.1
   done
   kill -0 "$1" 2>/dev/null && return 1
-  wait "$1"
-  RC=$?
+  RC=0
+  wait "$1" || RC=$?
 }
 # other_window PID MAIN SECONDS: a visible window of the process other than MAIN.
 other_window() {
   local w
   for _ in $(seq 1 $(($3 * 10))); do
-    w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | grep -vx "$2" | head -n1)
+    w=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | grep -vx "$2" | head -n1) || true
     [ -n "$w" ] && { echo "$w"; return 0; }
     kill -0 "$1" 2>/dev/null || return 1
     sleep 0.1
@@ -111,7 +111,7 @@ LOG_SEEN=0
 new_errors() {
   local n
   n=$(wc -l <"$APP_LOG")
-  ERRORS=$(head -n "$n" "$APP_LOG" | tail -n +$((LOG_SEEN + 1)) | grep '^QEL Auto Clicker: ')
+  ERRORS=$(head -n "$n" "$APP_LOG" | tail -n +$((LOG_SEEN + 1)) | grep '^QEL Auto Clicker: ') || true
   LOG_SEEN=$n
 }
 # expect_box WHAT TEXT [KEY]: an error box appears, holds TEXT, and is dismissed with KEY
@@ -124,7 +124,7 @@ expect_box() {
   text=$ERRORS
   [ "$(grep -c . <<<"$text")" -eq 1 ] && [[ "$text" == *"$2"* ]] ||
     e2e_fail "$1: the error reads \"$text\", expected one line with \"$2\""
-  xdotool windowactivate --sync "$box" 2>/dev/null
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key --clearmodifiers "${3:-Return}"
   for _ in $(seq 1 30); do
     xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$box" || break
@@ -139,7 +139,7 @@ no_box() {
   [ -z "$ERRORS" ] || e2e_fail "$1: an error was reported: $ERRORS"
 }
 # The target gets the focus; the window manager needs a moment before clicks go through.
-focus_target() { xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null; sleep 0.3; }
+focus_target() { xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null || true; sleep 0.3; }
 click_at() { xdotool mousemove --window "$WIN" "$1" "$2" click 1; sleep 0.3; }
 title() { e2e_window_title "$WIN"; }
 wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
@@ -154,7 +154,7 @@ rename_to() {
   click_at $RENAME_BTN
   local box
   box=$(other_window "$APP_PID" "$WIN" 10) || e2e_fail "Rename: no input box"
-  xdotool windowactivate --sync "$box" 2>/dev/null
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key --clearmodifiers ctrl+a
   xdotool type --delay 20 "$1"
   xdotool key --clearmodifiers Return
@@ -165,7 +165,7 @@ remove_selected() {
   click_at $REMOVE_BTN
   local box
   box=$(other_window "$APP_PID" "$WIN" 10) || e2e_fail "Remove: no confirmation box"
-  xdotool windowactivate --sync "$box" 2>/dev/null
+  xdotool windowactivate --sync "$box" 2>/dev/null || true
   xdotool key --clearmodifiers alt+y
   sleep 0.3
 }
@@ -250,7 +250,7 @@ if mount -t tmpfs -o size=512k tmpfs "$FULL" 2>/dev/null; then
   put_macro "$MACROS/keep.qelmac"
   cp "$SETTINGS" "$TMP/full-before.ini"
   cp "$MACROS/keep.qelmac" "$TMP/keep.qelmac"
-  dd if=/dev/zero of="$FULL/filler" bs=4k 2>/dev/null
+  dd if=/dev/zero of="$FULL/filler" bs=4k 2>/dev/null || true  # until the disk is full
   start_app full
   record_macro
   # Asked whether to try again: No keeps the recording in the list, without a file.
@@ -282,7 +282,7 @@ no_box "Remove after the folder went" 1
 record_macro
 wait_title "$MAIN_TITLE" 3 || e2e_fail "deleted folder: the window did not come back after the recording"
 no_box "a recording after the folder went" 1
-NEW=$(find "$MACROS" -name '*.qelmac' 2>/dev/null)
+NEW=$(find "$MACROS" -name '*.qelmac' 2>/dev/null) || true
 [ "$(echo "$NEW" | grep -c .)" -eq 1 ] || e2e_fail "deleted folder: the recording was not saved: \"$NEW\""
 close_app
 must_end "deleted folder"
@@ -320,11 +320,11 @@ for state in idle clicking recording; do
   export DISPLAY=:$DISPLAY_NUM
   T0=$(date +%s%N)
   kill "$XPID"
-  wait "$XPID" 2>/dev/null
+  wait "$XPID" 2>/dev/null || true
   wait_end "$APP_PID" 5 || e2e_fail "X server lost while $state: the program still runs after 5 s"
   MS=$((($(date +%s%N) - T0) / 1000000))
   [ "$RC" -ne 0 ] && [ "$RC" -lt 128 ] || e2e_fail "X server lost while $state: exit status $RC"
-  MSG=$(grep -v XDG_RUNTIME_DIR "$TMP/app-lost-$state.log")
+  MSG=$(grep -v XDG_RUNTIME_DIR "$TMP/app-lost-$state.log") || true
   [ "$(grep -ci 'x11\|x server' <<<"$MSG")" -ge 1 ] || e2e_fail "X server lost while $state: no message on stderr: \"$MSG\""
   same_file "$SETTINGS" "$TMP/lost-before.ini" "X server lost while $state"
   e2e_log "5. X server lost while $state: ended after $MS ms with status $RC: $(head -n1 <<<"$MSG")"
@@ -356,7 +356,7 @@ wait_title "$MAIN_TITLE" 5 || e2e_fail "held hotkey: the stop hotkey did not sto
 close_app
 must_end "held hotkey"
 kill "$HOLDER"
-wait "$HOLDER" 2>/dev/null
+wait "$HOLDER" 2>/dev/null || true
 e2e_log "6. Ctrl+Shift+S held elsewhere: no message, Start button and stop hotkey work, the holder got the key"
 
 # ================= 7. a second copy
@@ -407,8 +407,8 @@ T0=$(date +%s%N)
 close_app
 must_end "held lock"
 END_MS=$((($(date +%s%N) - T0) / 1000000))
-kill "$HOLDER" 2>/dev/null
-wait "$HOLDER" 2>/dev/null
+kill "$HOLDER" 2>/dev/null || true
+wait "$HOLDER" 2>/dev/null || true
 [ "$(tr -d '\r' <"$SETTINGS" | grep -c '=')" -eq 24 ] || e2e_fail "held lock: the settings were not written at exit"
 e2e_log "8. a stopped copy holding the folder's lock: the program saved its 24 keys and ended after $END_MS ms"
 

@@ -12,7 +12,7 @@
 #   tests/e2e/linux_macro_safety.sh [qel-autoclicker [xtarget]]
 # Defaults: build/linux/src/linux/qel-autoclicker, build/linux/tests/e2e/xtarget.
 # Environment: E2E_DISPLAY (default 160), E2E_KEEP=1.
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
@@ -21,7 +21,7 @@ e2e_target "${2:-}"
 e2e_tempdir macro-safety
 command -v xclip >/dev/null || e2e_fail "xclip is needed to paste into the Rename box (scripts/install-deps.sh)"
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 DISPLAY_NUM=${E2E_DISPLAY:-160}
 export XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
 mkdir -p "$XDG_CONFIG_HOME"
@@ -55,13 +55,13 @@ stop_app() {
 other_window() {
   local w
   for _ in $(seq 1 $(($1 * 10))); do
-    w=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$WIN" | head -n1)
+    w=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$WIN" | head -n1) || true
     [ -n "$w" ] && { echo "$w"; return 0; }
     sleep 0.1
   done
   return 1
 }
-dismiss() { xdotool windowactivate --sync "$1" 2>/dev/null; xdotool key --clearmodifiers Return; sleep 0.3; }
+dismiss() { xdotool windowactivate --sync "$1" 2>/dev/null || true; xdotool key --clearmodifiers Return; sleep 0.3; }
 click_at() { xdotool mousemove --window "$WIN" "$1" "$2" click 1; sleep 0.3; }
 wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 pointer() { xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1,\2/'; }
@@ -108,7 +108,7 @@ e2e_log "a new recording among [January, Work]: stored selected=$SEL; after a re
 start_app order-rename
 click_at $RENAME_BTN
 BOX=$(other_window 10) || e2e_fail "Rename: no input box"
-xdotool windowactivate --sync "$BOX" 2>/dev/null
+xdotool windowactivate --sync "$BOX" 2>/dev/null || true
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 20 "Zz"
 xdotool key --clearmodifiers Return
@@ -128,13 +128,13 @@ e2e_track $CLIP_PID
 sleep 0.3
 click_at $RENAME_BTN
 BOX=$(other_window 10) || e2e_fail "Rename: no input box"
-xdotool windowactivate --sync "$BOX" 2>/dev/null
+xdotool windowactivate --sync "$BOX" 2>/dev/null || true
 xdotool key --clearmodifiers ctrl+a ctrl+v
 sleep 0.3
 xdotool key --clearmodifiers Return
 sleep 0.5
 WARN=$(other_window 3) && { e2e_log "pasted name: a box \"$(e2e_window_title "$WARN")\" answers it"; dismiss "$WARN"; }
-kill "$CLIP_PID" 2>/dev/null
+kill "$CLIP_PID" 2>/dev/null || true
 stop_app "after the pasted name"
 ls "$MACROS" | sed 's/^/    /' >"$TMP/files.txt"
 e2e_log "pasted name: macro folder now $(ls -b "$MACROS" | paste -sd' ')"

@@ -12,7 +12,7 @@
 #   tests/e2e/linux_macros.sh [qel-autoclicker [xtarget]]
 # Defaults: build/linux/src/linux/qel-autoclicker, build/linux/tests/e2e/xtarget.
 # Environment: E2E_DISPLAY (default 99), E2E_KEEP=1 keeps the temp folder.
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
@@ -45,15 +45,15 @@ start_app() {
 }
 # stop_app: Alt+F4, and the program must end by itself.
 stop_app() {
-  xdotool windowactivate --sync "$WIN" 2>/dev/null
+  xdotool windowactivate --sync "$WIN" 2>/dev/null || true
   xdotool key --clearmodifiers alt+F4
   for _ in $(seq 1 100); do
     kill -0 "$APP_PID" 2>/dev/null || break
     sleep 0.1
   done
   kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after Alt+F4"
-  wait "$APP_PID"
-  local rc=$?
+  local rc=0
+  wait "$APP_PID" || rc=$?
   [ $rc -eq 0 ] || e2e_fail "the program exited with $rc"
 }
 click_at() { xdotool mousemove --window "$WIN" "$1" "$2" click 1; sleep 0.15; }
@@ -77,7 +77,7 @@ T0=$(date +%s%N)
 start_app "$TMP/app1.log"
 e2e_log "start-up with an empty macro folder: the window after $((($(date +%s%N) - T0) / 1000000)) ms"
 sleep 0.5
-xdotool windowactivate --sync "$WIN" 2>/dev/null
+xdotool windowactivate --sync "$WIN" 2>/dev/null || true
 click_at 50 160                  # "Macros:"
 click_at 43 197                  # "Create"
 wait_title "^ *Recording starts in" 5 || e2e_fail "no countdown after Create: \"$(e2e_window_title "$WIN")\""
@@ -195,7 +195,7 @@ for sel in 996 995; do
   STARTUP=$((($(date +%s%N) - T0) / 1000000))
   e2e_log "start-up with the hostile folder: the window after $STARTUP ms"
   sleep 0.3
-  xdotool windowactivate --sync "$WIN" 2>/dev/null
+  xdotool windowactivate --sync "$WIN" 2>/dev/null || true
   click_at 50 160                # "Macros:" enables Create
   click_at 43 197                # "Create" shows the countdown
   wait_title "^ *Recording starts in" 5 ||

@@ -11,7 +11,7 @@
 #   tests/e2e/linux_monitors.sh [qel-autoclicker]
 # Default: build/linux/src/linux/qel-autoclicker. Environment: E2E_DISPLAY (default 97),
 # E2E_KEEP=1 keeps the temp folder.
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
@@ -19,7 +19,7 @@ e2e_program "${1:-}"
 e2e_tempdir monitors
 command -v xrandr >/dev/null || e2e_fail "xrandr is missing (x11-xserver-utils)"
 
-MAIN_TITLE="  QEL Auto Clicker 2.4"
+MAIN_TITLE=$QEL_MAIN_TITLE
 RUN_TITLE="  Running\.\.\. Press Shift\+Ctrl\+X to stop"
 REC_TITLE="Recording\.\.\. Press Shift\+Ctrl\+X to stop"
 # The big monitor takes the place of the server's own output monitor; the primary has none.

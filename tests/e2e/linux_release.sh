@@ -13,7 +13,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
-VERSION=$(sed -n 's/^project(QELAutoClicker VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+VERSION=$QEL_VERSION
 DEB=$ROOT/dist/qel-autoclicker_${VERSION}_amd64.deb
 TMP=$(mktemp -d /tmp/qel-rel-lin.XXXXXX)
 trap 'set +e; e2e_cleanup; rm -rf "$TMP"' EXIT

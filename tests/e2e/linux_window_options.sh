@@ -13,7 +13,7 @@
 #   tests/e2e/linux_window_options.sh [qel-autoclicker [xtarget]]
 # Defaults: build/linux/src/linux/qel-autoclicker, build/linux/tests/e2e/xtarget.
 # Environment: E2E_DISPLAY (default 101), E2E_KEEP=1 keeps the temp folder.
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
@@ -82,7 +82,7 @@ find_main() { xdotool search --onlyvisible --name "^${MAIN_TITLE}\$" 2>/dev/null
 wait_shown() {
   local id
   for _ in $(seq 1 "$1"); do
-    id=$(find_main)
+    id=$(find_main) || true
     if [ -n "$id" ] && viewable "$id"; then
       WIN=$id
       return 0
@@ -130,7 +130,7 @@ e2e_log "hidden during the run of 10 clicks, back and active at its end"
 # The icon is the program's window embedded in the tray (class "qel-autoclicker", not the
 # main window).
 ICON=$(xwininfo -root -tree | awk '/"QEL Auto Clicker": \("qel-autoclicker"/ && $0 !~ /2\.4/ {print $1}' | while read -r w; do
-  viewable "$w" && echo "$w"; done | head -n1)
+  viewable "$w" && echo "$w"; done | head -n1) || true
 [ -n "$ICON" ] || { xwininfo -root -tree | grep -i -A3 tray; e2e_fail "no tray icon in the notification area"; }
 read -r IX IY < <(e2e_window_origin "$ICON")
 if [ "$SHOTS" = 1 ]; then
@@ -170,7 +170,7 @@ click_at 495 543 # "About..."
 BOX=
 for _ in $(seq 1 50); do
   BOX=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$WIN" | while read -r w; do
-    viewable "$w" && xwininfo -id "$w" | grep -q "Width: [0-9][0-9][0-9]$" && echo "$w"; done | head -n1)
+    viewable "$w" && xwininfo -id "$w" | grep -q "Width: [0-9][0-9][0-9]$" && echo "$w"; done | head -n1) || true
   [ -n "$BOX" ] && break
   sleep 0.1
 done
@@ -184,7 +184,7 @@ if [ "$SHOTS" = 1 ]; then
   import -window root -crop "$((WIDTH + FL + FR))x$((HEIGHT + FT + FB))+$((BX - FL))+$((BY - FT))" \
     +repage "$ROOT/docs/linux-about.png"
 fi
-xdotool windowactivate --sync "$BOX" 2>/dev/null
+xdotool windowactivate --sync "$BOX" 2>/dev/null || true
 xdotool key --clearmodifiers Return
 for _ in $(seq 1 30); do
   viewable "$BOX" || break

@@ -11,7 +11,7 @@
 #
 #   tests/e2e/linux_x11_services.sh [x11_services_probe]
 # Default: build/linux/tests/e2e/x11/x11_services_probe. Environment: E2E_X11_DISPLAY (93).
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 source "$ROOT/tests/e2e/lib.sh"
 
@@ -65,12 +65,12 @@ openbox --sm-disable --config-file "$RC" >/dev/null 2>&1 &
 e2e_track $!
 published=""
 for _ in $(seq 1 150); do
-  published=$(xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+  published=$(xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ') || true
   [ -n "$published" ] && break
   sleep 0.1
 done
 [ -n "$published" ] || e2e_fail "openbox did not publish a work area"
-current=$(xprop -root _NET_CURRENT_DESKTOP 2>/dev/null | sed -n 's/.*= //p')
+current=$(xprop -root _NET_CURRENT_DESKTOP 2>/dev/null | sed -n 's/.*= //p') || true
 current=${current:-0}
 expected=$(echo "$published" | tr ',' '\n' | sed -n "$((current * 4 + 1)),$((current * 4 + 4))p" | paste -sd' ')
 out=$("$PROBE" workarea) || e2e_fail "reading the work area"

@@ -2,7 +2,7 @@
 # Runs every end-to-end script (Linux under Xvfb, Windows under Wine + Xvfb, the HTTP
 # clients, the benchmark smoke check) one after the other, and sums them up.
 # Each script starts and stops its own Xvfb, window manager, Wine server and servers.
-set -uo pipefail
+set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 # Every script with the arguments that point it at the CI build folders.

@@ -16,7 +16,7 @@
 # build/linux-asan/sanitizer-reports, emptied first), QEL_SAN_BUILD=0 skips the build.
 # linux_release.sh checks the Debian package, which holds the ordinary build: it runs here
 # for completeness but exercises no sanitized binary.
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
 BUILD=$ROOT/build/linux-asan
@@ -66,7 +66,8 @@ unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 # that reaches a library from our code (the library frame, then our nearest frame).
 names=()
 for s in "${scripts[@]}"; do names+=("$(name_of "$s")"); done
-python3 - "$REPORTS" "$ROOT/src/" "${names[@]}" <<'EOF'
+clean=0
+python3 - "$REPORTS" "$ROOT/src/" "${names[@]}" <<'EOF' || clean=$?
 import os, re, sys
 reports, src, scripts = sys.argv[1], sys.argv[2], sys.argv[3:]
 start = re.compile(r"^(==\d+==ERROR: \w+Sanitizer|Direct leak of|Indirect leak of|.*: runtime error: )")
@@ -121,7 +122,6 @@ for t in details:
     print(t)
 sys.exit(1 if ours_total else 0)
 EOF
-clean=$?
 
 echo
 for name in "${names[@]}"; do echo "${result[$name]} $name (${duration[$name]} s)"; done

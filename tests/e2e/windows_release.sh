@@ -14,7 +14,7 @@ export QEL_E2E_DISPLAY=${QEL_E2E_DISPLAY:-104}
 export WINEPREFIX=${WINEPREFIX:-/tmp/wine-rel}
 source "$(dirname "$0")/win/lib.sh"
 trap win_cleanup EXIT
-VERSION=$(sed -n 's/^project(QELAutoClicker VERSION \([0-9.]*\).*/\1/p' "$WIN_ROOT/CMakeLists.txt")
+VERSION=$QEL_VERSION
 NAME=QELAutoClicker-${VERSION}-win64
 ZIP=$WIN_ROOT/dist/$NAME.zip
 [ -f "$ZIP" ] || "$WIN_ROOT/scripts/build-release.sh" windows

@@ -17,7 +17,7 @@
 # copy of one prefix made here), QEL_HEAP_LOGS (default build/windows-check/heap-logs),
 # QEL_HEAP_GLOBALFLAG (default 0xf0, see below), QEL_HEAP_WINEDEBUG (default
 # -all,err+all,warn+heap).
-set -uo pipefail
+set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT" || exit 1
 BUILD=$ROOT/build/windows-check
@@ -37,7 +37,7 @@ mkdir -p "$LOGS"
 # One prefix, made once, with the heap flags for our executable; every script gets a copy.
 export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 if [ ! -f "$PREFIX-template/system.reg" ]; then
-  WINEPREFIX=$PREFIX-template wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$PREFIX-template wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX=$PREFIX-template wineserver -w
 fi
 # FLG_HEAP_ENABLE_TAIL_CHECK | FLG_HEAP_ENABLE_FREE_CHECK | FLG_HEAP_VALIDATE_PARAMETERS |
@@ -82,7 +82,7 @@ for s in "${scripts[@]}"; do
   start=$(date +%s)
   if timeout 1200 bash "$s" "$BUILD"; then result[$name]=pass; else result[$name]=FAIL; fi
   duration[$name]=$(($(date +%s) - start))
-  wineserver -k 2>/dev/null
+  wineserver -k 2>/dev/null || true
   echo "---- ${result[$name]} $s (${duration[$name]} s)"
 done
 
@@ -91,13 +91,13 @@ found=0
 pattern='(warn|err):heap|heap.*(corrupt|invalid|overwritten|bad )|_GLIBCXX|__stack_chk_fail|stack smashing|Assertion|Unhandled exception|page fault|err:seh'
 for s in "${scripts[@]}"; do
   name=$(basename "$s" .sh)
-  n=$(grep -Eic "$pattern" "$LOGS/$name.log")
+  n=$(grep -Eic "$pattern" "$LOGS/$name.log") || true
   [ "$n" -gt 0 ] && found=1
   echo "${result[$name]} $name (${duration[$name]} s): $n heap or check reports, $(wc -l <"$LOGS/$name.log") log lines"
 done
 if [ $found = 1 ]; then
   echo "-- reports"
-  grep -EiH "$pattern" "$LOGS"/*.log | sort | uniq -c | sort -rn | head -50
+  grep -EiH "$pattern" "$LOGS"/*.log | sort | uniq -c | sort -rn | head -50 || true
 fi
 echo "logs: $LOGS"
 failed=0

@@ -15,7 +15,7 @@ PASSES=0
 
 cleanup() {
   if declare -F extra_cleanup >/dev/null; then extra_cleanup; fi
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -30,7 +30,7 @@ expect() {
 expect_not() {
   if grep -qF -- "$3" <<<"$2"; then fail "$1: did not expect '$3' in:"; sed 's/^/    /' <<<"$2"; else pass; fi
 }
-value() { grep -m1 "^$2=" <<<"$1" | cut -d= -f2-; }
+value() { grep -m1 "^$2=" <<<"$1" | cut -d= -f2- || true; }  # empty when missing
 
 wait_for_file() {
   for _ in $(seq 1 100); do [ -s "$1" ] && return 0; sleep 0.05; done

@@ -5,13 +5,13 @@
 # sign is deleted and not started, and the close box and Esc abort a running download.
 # usage: run_dialog_windows.sh [WINDOWS_BUILD_DIR]   (holding src/win32/QELAutoClicker.exe)
 # Environment: QEL_E2E_DISPLAY (default 96), WINEPREFIX (default /tmp/wine-update).
-set -u
+set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 export QEL_E2E_DISPLAY=${QEL_E2E_DISPLAY:-96}
 export WINEPREFIX=${WINEPREFIX:-/tmp/wine-update}
 source "$HERE/../e2e/win/lib.sh"
 SERVER_PID=""
-trap '[ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null; win_cleanup' EXIT
+trap '[ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null || true; win_cleanup' EXIT
 win_exe "${1:-}"
 
 cp "$(win_tool fake_installer)" "$WIN_WORK/fake_installer.exe" || win_fail "the fake installer is not built"
@@ -41,9 +41,9 @@ click_second_button() {
   xdotool mousemove $((X + 336)) $((Y + 148)) click 1
 }
 stop_app() {
-  kill "$WIN_APP_PID" 2>/dev/null
-  wineserver -k 2>/dev/null
-  wait "$WIN_APP_PID" 2>/dev/null
+  kill "$WIN_APP_PID" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  wait "$WIN_APP_PID" 2>/dev/null || true
 }
 
 echo "optional offer, Skip"
@@ -59,7 +59,7 @@ echo "optional offer, close box"
 start_app ok
 id=$(win_find_window "$DIALOG" 60) || win_fail "no update dialog"
 sleep 1
-xdotool windowactivate --sync "$id" 2>/dev/null; xdotool key alt+F4
+xdotool windowactivate --sync "$id" 2>/dev/null || true; xdotool key alt+F4
 win_find_window "$WIN_TITLE" 30 >/dev/null || win_fail "closing the optional offer did not lead to the main window"
 stop_app
 
