@@ -10,18 +10,25 @@ namespace qtui {
 
 namespace {
 
-class ComboPeer : public WidgetPeer<QComboBox, ui::ListPeer> {
+// Both lists show their items the same way and have no caption.
+template <class W>
+class ItemsPeer : public WidgetPeer<W, ui::ListPeer> {
  public:
-  ComboPeer(ui::ComboBox& owner, QWidget* parent, ui::Rect place)
-      : WidgetPeer(Placed(new QComboBox(parent), place)) {
-    w()->setEditable(false);
-    QObject::connect(w(), &QComboBox::activated, w(), [&owner](int index) { owner.UserSelected(index); });
-  }
+  using WidgetPeer<W, ui::ListPeer>::WidgetPeer;
   void setCaption(const std::string&) override {}
   void setItems(const std::vector<std::string>& items) override {
-    QSignalBlocker block(w());
-    w()->clear();
-    for (const auto& item : items) w()->addItem(Q(item));
+    QSignalBlocker block(this->w());
+    this->w()->clear();
+    for (const auto& item : items) this->w()->addItem(Q(item));
+  }
+};
+
+class ComboPeer : public ItemsPeer<QComboBox> {
+ public:
+  ComboPeer(ui::ComboBox& owner, QWidget* parent, ui::Rect place)
+      : ItemsPeer(Placed(new QComboBox(parent), place)) {
+    w()->setEditable(false);
+    QObject::connect(w(), &QComboBox::activated, w(), [&owner](int index) { owner.UserSelected(index); });
   }
   void setItemIndex(int index) override {
     QSignalBlocker block(w());
@@ -40,10 +47,10 @@ class FixedRowHeight : public QStyledItemDelegate {
   int height_;
 };
 
-class ListBoxPeer : public WidgetPeer<QListWidget, ui::ListPeer> {
+class ListBoxPeer : public ItemsPeer<QListWidget> {
  public:
   ListBoxPeer(ui::ListBox& owner, QWidget* parent, ui::Rect place)
-      : WidgetPeer(Placed(new QListWidget(parent), place)) {
+      : ItemsPeer(Placed(new QListWidget(parent), place)) {
     w()->setSelectionMode(QAbstractItemView::SingleSelection);
     w()->setUniformItemSizes(true);
     w()->setItemDelegate(new FixedRowHeight(15, w()));
@@ -53,12 +60,6 @@ class ListBoxPeer : public WidgetPeer<QListWidget, ui::ListPeer> {
       const QList<QListWidgetItem*> selected = w()->selectedItems();
       owner.UserSelected(selected.isEmpty() ? -1 : w()->row(selected.front()));
     });
-  }
-  void setCaption(const std::string&) override {}
-  void setItems(const std::vector<std::string>& items) override {
-    QSignalBlocker block(w());
-    w()->clear();
-    for (const auto& item : items) w()->addItem(Q(item));
   }
   void setItemIndex(int index) override {
     QSignalBlocker block(w());
