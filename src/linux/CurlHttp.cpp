@@ -14,6 +14,8 @@
 
 #include "base/TextCase.h"
 
+namespace linuxdesktop {
+
 namespace {
 
 // How long one wait for the network lasts before the UI thread gets its turn.
@@ -272,3 +274,5 @@ std::unique_ptr<platform::HttpClientFactory> MakeCurlHttpFactoryTrusting(ui::Mes
                                                                          const std::string& caFile) {
   return std::make_unique<CurlFactory>(&queue, caFile);
 }
+
+}  // namespace linuxdesktop

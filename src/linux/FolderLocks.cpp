@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-namespace linuxsys {
+namespace linuxdesktop {
 namespace {
 
 class HeldFolder : public platform::FolderLocks::Held {
@@ -34,4 +34,4 @@ platform::FolderLocks::Result FlockFolderLocks::TryLock(const std::string& folde
   return error == EWOULDBLOCK || error == EINTR ? Result::Busy : Result::Unsupported;
 }
 
-}  // namespace linuxsys
+}  // namespace linuxdesktop

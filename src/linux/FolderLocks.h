@@ -2,7 +2,7 @@
 
 #include "platform/FolderLock.h"
 
-namespace linuxsys {
+namespace linuxdesktop {
 
 // flock on the folder itself: advisory, shared by every process that asks, and let go by
 // the system when its holder ends, however it ends.
@@ -11,4 +11,4 @@ class FlockFolderLocks : public platform::FolderLocks {
   Result TryLock(const std::string& folder, std::unique_ptr<Held>& held) override;
 };
 
-}  // namespace linuxsys
+}  // namespace linuxdesktop

@@ -9,6 +9,8 @@
 
 #include "update/VersionCheck.h"
 
+namespace linuxdesktop {
+
 std::string LinuxUpdatePackage::ServerPath() { return update::kLinuxPackagePath; }
 
 std::string LinuxUpdatePackage::Kind() { return "deb"; }
@@ -32,3 +34,5 @@ void LinuxUpdatePackage::Discard(const std::string& file) {
   const size_t slash = file.rfind('/');
   if (slash != std::string::npos && slash > 0) rmdir(file.substr(0, slash).c_str());
 }
+
+}  // namespace linuxdesktop

@@ -3,6 +3,8 @@
 #include "platform/System.h"
 #include "platform/UpdatePackage.h"
 
+namespace linuxdesktop {
+
 // The Debian package: downloaded into a folder of its own that only this user can enter,
 // and handed to the desktop's package installer.
 class LinuxUpdatePackage : public platform::UpdatePackage {
@@ -17,3 +19,5 @@ class LinuxUpdatePackage : public platform::UpdatePackage {
  private:
   platform::Shell& shell_;
 };
+
+}  // namespace linuxdesktop

@@ -2,7 +2,7 @@
 
 #include <time.h>
 
-namespace qtui {
+namespace linuxdesktop {
 
 std::int64_t MonotonicNs() {
   timespec t{};
@@ -10,4 +10,4 @@ std::int64_t MonotonicNs() {
   return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

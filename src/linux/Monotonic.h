@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-namespace qtui {
+namespace linuxdesktop {
 
 // CLOCK_MONOTONIC in nanoseconds: the one clock the Linux edition keeps time by (the tick
 // counter, macro waits, timers, caches that expire).
 std::int64_t MonotonicNs();
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -2,7 +2,7 @@
 
 #include <X11/Xlib.h>
 
-namespace qtui {
+namespace linuxdesktop {
 
 void RequestNetWmAbove(void* display, unsigned long window, bool on) {
   auto* d = static_cast<Display*>(display);
@@ -20,4 +20,4 @@ void RequestNetWmAbove(void* display, unsigned long window, bool on) {
   XFlush(d);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -10,6 +10,8 @@
 #include <memory>
 #include <stdexcept>
 
+namespace linuxdesktop {
+
 namespace {
 
 struct PkeyFree {
@@ -81,3 +83,5 @@ bool OpenSslCrypto::VerifyP256(const std::string& publicKey, const std::string& 
   return EVP_DigestVerify(md.get(), reinterpret_cast<const unsigned char*>(der.data()), der.size(),
                           reinterpret_cast<const unsigned char*>(message.data()), message.size()) == 1;
 }
+
+}  // namespace linuxdesktop

@@ -2,6 +2,8 @@
 
 #include "platform/Crypto.h"
 
+namespace linuxdesktop {
+
 // SHA-256 and ECDSA P-256 verification through OpenSSL's libcrypto.
 class OpenSslCrypto : public platform::Crypto {
  public:
@@ -9,3 +11,5 @@ class OpenSslCrypto : public platform::Crypto {
   bool VerifyP256(const std::string& publicKey, const std::string& message,
                   const std::string& signature) override;
 };
+
+}  // namespace linuxdesktop

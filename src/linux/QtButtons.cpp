@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -123,4 +123,4 @@ std::unique_ptr<ui::CheckPeer> QtWidgetFactory::CreateRadioButton(ui::RadioButto
   return std::make_unique<RadioPeer>(owner, ParentWidget(parent), place);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -9,7 +9,7 @@
 #include "linux/QtWidgetPeer.h"
 #include "ui/CaptionFit.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 void FitCaption(QWidget* w, int available, const std::function<int(const QFont&)>& needed) {
   // The widget's own size is kept aside: after one fitting its font is no longer the full one.
@@ -39,4 +39,4 @@ int CaptionLimit(const QWidget* self, const QRect& place, int margin) {
                         margin);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

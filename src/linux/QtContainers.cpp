@@ -6,7 +6,7 @@
 #include <QFrame>
 #include <QGroupBox>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::unique_ptr<ui::ControlPeer> QtWidgetFactory::CreatePanel(ui::Panel&, ui::Co
   return std::make_unique<PanelPeer>(ParentWidget(parent), height);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

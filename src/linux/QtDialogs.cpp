@@ -9,7 +9,7 @@
 #include "base/AppInfo.h"
 #include "linux/QtWidgets.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -63,4 +63,4 @@ bool QtDialogs::InputBox(const std::string& caption, const std::string& prompt, 
 
 void QtMessageQueue::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -2,7 +2,7 @@
 
 #include "ui/Dialogs.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 class QtWidgetFactory;
 
@@ -22,4 +22,4 @@ class QtMessageQueue : public ui::MessageQueue {
   void ProcessMessages() override;
 };
 
-}  // namespace qtui
+}  // namespace linuxdesktop

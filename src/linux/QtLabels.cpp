@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -137,4 +137,4 @@ std::unique_ptr<ui::ControlPeer> QtWidgetFactory::CreateImage(ui::Image& owner, 
   return std::make_unique<ImagePeer>(owner.PictureName(), ParentWidget(parent), place);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

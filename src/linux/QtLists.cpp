@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QStyledItemDelegate>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -77,4 +77,4 @@ std::unique_ptr<ui::ListPeer> QtWidgetFactory::CreateListBox(ui::ListBox& owner,
   return std::make_unique<ListBoxPeer>(owner, ParentWidget(parent), place);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

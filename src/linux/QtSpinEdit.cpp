@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -111,4 +111,4 @@ std::unique_ptr<ui::SpinEditPeer> QtWidgetFactory::CreateSpinEdit(ui::SpinEdit& 
   return std::make_unique<SpinEditPeer>(owner, ParentWidget(parent), place);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

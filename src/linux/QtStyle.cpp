@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -105,4 +105,4 @@ bool ApplyMidnightExpressGreen(std::string& error) {
   return true;
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

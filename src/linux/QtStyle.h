@@ -2,10 +2,10 @@
 
 #include <string>
 
-namespace qtui {
+namespace linuxdesktop {
 
 // The "Midnight Express Green" look: Fusion, a dark palette and green accents. False with
 // the reason when it cannot be applied; the default look stays then.
 bool ApplyMidnightExpressGreen(std::string& error);
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -14,7 +14,7 @@
 #include "linux/RealtimePriority.h"
 #include "ui/TimerGrid.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -105,4 +105,4 @@ std::unique_ptr<ui::TimerPeer> QtWidgetFactory::CreateTimer(ui::Timer& owner) {
   return std::make_unique<TimerPeer>(owner);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

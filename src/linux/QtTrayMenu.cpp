@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::unique_ptr<ui::PopupMenuPeer> QtWidgetFactory::CreatePopupMenu(ui::PopupMen
   return std::make_unique<MenuPeer>(owner);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -17,7 +17,7 @@
 #include "linux/QtWidgets.h"
 #include "ui/Container.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 inline QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -81,4 +81,4 @@ void FitCaption(QWidget* w, int available, const std::function<int(const QFont&)
 // sibling to its right on the same row, or before the parent's edge.
 int CaptionLimit(const QWidget* self, const QRect& place, int margin);
 
-}  // namespace qtui
+}  // namespace linuxdesktop

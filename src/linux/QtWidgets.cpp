@@ -4,10 +4,10 @@
 
 #include "linux/QtWidgetPeer.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 // The peers live one group to a file (QtWindow, QtButtons, ...) and the timer in QtTimer.cpp;
 // the pictures they show come from the resources compiled into the program.
 QPixmap Picture(const std::string& name) { return QPixmap(":/images/" + Q(name) + ".png"); }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -7,7 +7,7 @@
 
 #include "ui/WidgetFactory.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 // Every Qt peer that is a widget: a container's peer hands its widget to the children.
 class WidgetHolder {
@@ -54,4 +54,4 @@ class QtWidgetFactory : public ui::WidgetFactory {
   std::function<void()> mainCloser_;
 };
 
-}  // namespace qtui
+}  // namespace linuxdesktop

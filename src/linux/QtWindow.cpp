@@ -14,7 +14,7 @@
 
 #include "linux/NetWmAbove.h"
 
-namespace qtui {
+namespace linuxdesktop {
 
 namespace {
 
@@ -209,4 +209,4 @@ std::unique_ptr<ui::WindowPeer> QtWidgetFactory::CreateWindow(ui::Window& owner,
   return std::make_unique<WindowPeer>(*this, owner, spec);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

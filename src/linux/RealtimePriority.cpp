@@ -2,7 +2,7 @@
 
 #include <sched.h>
 
-namespace qtui {
+namespace linuxdesktop {
 
 RealtimePriority& RealtimePriority::Instance() {
   // Never destroyed: its Qt timer must not outlive the application object in a static.
@@ -50,4 +50,4 @@ void RealtimePriority::Sleeping() {
   if (running_ == 0) DropLater();
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-namespace qtui {
+namespace linuxdesktop {
 
 // While the program keeps time (a timer runs, or the UI thread sleeps for a hold or between
 // the events of a macro), the UI thread, which sends the clicks, asks for the lowest
@@ -31,4 +31,4 @@ class RealtimePriority {
   QTimer drop_;
 };
 
-}  // namespace qtui
+}  // namespace linuxdesktop

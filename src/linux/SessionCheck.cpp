@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-namespace qtui {
+namespace linuxdesktop {
 
 bool CanReachX11Display(std::string& why) {
   const char* name = std::getenv("DISPLAY");
@@ -28,4 +28,4 @@ bool CanReachX11Display(std::string& why) {
   return true;
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

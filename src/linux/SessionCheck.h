@@ -2,10 +2,10 @@
 
 #include <string>
 
-namespace qtui {
+namespace linuxdesktop {
 
 // Whether an X server can be reached at all (DISPLAY set and accepting us); the reason
 // in plain words when not. Checked before Qt starts, which would abort without one.
 bool CanReachX11Display(std::string& why);
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -19,6 +19,8 @@
 #include "platform/Files.h"
 #include "platform/LocaleLanguage.h"
 
+namespace linuxdesktop {
+
 namespace {
 
 std::string Env(const char* name) {
@@ -37,22 +39,22 @@ std::string WithoutTrailingSlash(std::string path) {
 
 std::uint32_t LinuxClock::GetTickCount() {
   // Keeps the 49.7-day wrap of the Windows counter.
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000000u);
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(linuxdesktop::MonotonicNs()) / 1000000u);
 }
 
 void LinuxClock::Sleep(std::uint32_t ms) {
   // Holds and the waits of a macro keep time like the timers do.
-  if (ms > 0) qtui::RealtimePriority::Instance().Sleeping();
+  if (ms > 0) linuxdesktop::RealtimePriority::Instance().Sleeping();
   timespec left{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
   while (nanosleep(&left, &left) == -1 && errno == EINTR) {
   }
 }
 
-std::uint64_t LinuxClock::NowMicros() { return static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000u; }
+std::uint64_t LinuxClock::NowMicros() { return static_cast<std::uint64_t>(linuxdesktop::MonotonicNs()) / 1000u; }
 
 void LinuxClock::SleepMicros(std::uint64_t us) {
   if (us == 0) return;
-  qtui::RealtimePriority::Instance().Sleeping();
+  linuxdesktop::RealtimePriority::Instance().Sleeping();
   timespec left{static_cast<time_t>(us / 1000000u), static_cast<long>(us % 1000000u) * 1000L};
   while (nanosleep(&left, &left) == -1 && errno == EINTR) {
   }
@@ -65,7 +67,7 @@ platform::LocalDateTime LinuxClock::Now() {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::uint64_t LinuxClock::HighResolutionNow() { return static_cast<std::uint64_t>(qtui::MonotonicNs()); }
+std::uint64_t LinuxClock::HighResolutionNow() { return static_cast<std::uint64_t>(linuxdesktop::MonotonicNs()); }
 
 // --- environment ---------------------------------------------------------------------------
 
@@ -181,3 +183,5 @@ void LinuxShell::Open(const std::string& target, const std::string& /*verb*/) {
     }
   }
 }
+
+}  // namespace linuxdesktop

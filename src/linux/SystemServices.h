@@ -8,7 +8,7 @@
 #include "platform/ProfileRegistry.h"
 #include "platform/System.h"
 
-
+namespace linuxdesktop {
 
 // GetTickCount semantics on CLOCK_MONOTONIC: milliseconds, wrapping at 2^32.
 class LinuxClock : public platform::Clock {
@@ -57,4 +57,4 @@ class LinuxShell : public platform::Shell {
   void Open(const std::string& target, const std::string& verb) override;
 };
 
-
+}  // namespace linuxdesktop

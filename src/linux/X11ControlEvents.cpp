@@ -3,7 +3,7 @@
 
 #include "linux/X11Internal.h"
 
-namespace x11 {
+namespace linuxdesktop {
 
 ControlEvents::ControlEvents(Display* dpy, QObject& context) : dpy_(dpy) {
   notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read);
@@ -21,4 +21,4 @@ void ControlEvents::Handle() {
   }
 }
 
-}  // namespace x11
+}  // namespace linuxdesktop

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace x11 {
+namespace linuxdesktop {
 
 X11Hotkeys::X11Hotkeys(Display* dpy, QObject& context)
     : dpy_(dpy), root_(DefaultRootWindow(dpy)), context_(context) {
@@ -139,4 +139,4 @@ void X11Hotkeys::Handle(XEvent& ev) {
   }
 }
 
-}  // namespace x11
+}  // namespace linuxdesktop

@@ -27,7 +27,7 @@ class QObject;
 class QSocketNotifier;
 class QTimer;
 
-namespace x11 {
+namespace linuxdesktop {
 
 // Collects the X errors of one display while it lives, so that an asynchronous error (the
 // BadAccess of a grab another client holds) can be seen after an XSync.
@@ -221,4 +221,4 @@ class X11MouseHook : public platform::MouseHook {
   std::vector<Event> queue_;
 };
 
-}  // namespace x11
+}  // namespace linuxdesktop

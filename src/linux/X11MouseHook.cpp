@@ -8,7 +8,7 @@
 
 #include <chrono>
 
-namespace x11 {
+namespace linuxdesktop {
 
 namespace {
 
@@ -167,4 +167,4 @@ void X11MouseHook::Deliver(std::uint64_t generation) {
   }
 }
 
-}  // namespace x11
+}  // namespace linuxdesktop

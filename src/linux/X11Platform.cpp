@@ -18,7 +18,7 @@
 
 #include "linux/Monotonic.h"
 
-namespace x11 {
+namespace linuxdesktop {
 
 // --- errors --------------------------------------------------------------------------------
 
@@ -152,7 +152,7 @@ X11Screen::X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events)
 
 bool X11Screen::GeometryFresh() {
   events_.HandleQueued();
-  const std::uint64_t nowMs = static_cast<std::uint64_t>(qtui::MonotonicNs()) / 1000000u;
+  const std::uint64_t nowMs = static_cast<std::uint64_t>(MonotonicNs()) / 1000000u;
   if (changed_ || !cached_ || nowMs - cachedAtMs_ >= 60000) {
     changed_ = false;
     cached_ = false;
@@ -319,44 +319,42 @@ unsigned PointerButtons::Logical(unsigned physical) {
   return physical;
 }
 
-}  // namespace x11
-
 // --- the platform --------------------------------------------------------------------------
 
 struct X11Platform::Parts {
   QObject context;  // owner of queued deliveries onto the UI thread
-  x11::DisplayPtr control;
-  x11::DisplayPtr events;
-  std::unique_ptr<x11::ControlEvents> controlEvents;
-  std::unique_ptr<x11::X11Screen> screen;
-  std::unique_ptr<x11::PointerButtons> buttons;
-  std::unique_ptr<x11::X11Mouse> mouse;
-  std::unique_ptr<x11::X11Hotkeys> hotkeys;
-  std::unique_ptr<x11::X11MouseHook> hook;
+  DisplayPtr control;
+  DisplayPtr events;
+  std::unique_ptr<ControlEvents> controlEvents;
+  std::unique_ptr<X11Screen> screen;
+  std::unique_ptr<PointerButtons> buttons;
+  std::unique_ptr<X11Mouse> mouse;
+  std::unique_ptr<X11Hotkeys> hotkeys;
+  std::unique_ptr<X11MouseHook> hook;
 };
 
 std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   const char* name = std::getenv("DISPLAY");
   const std::string shown = (name && *name) ? name : "(DISPLAY is not set)";
-  x11::DisplayPtr control(XOpenDisplay(nullptr));
+  DisplayPtr control(XOpenDisplay(nullptr));
   if (!control) {
     error = "Cannot connect to the X11 display " + shown +
             ". QEL Auto Clicker needs an X11 session (or XWayland).";
     return nullptr;
   }
-  x11::InstallForgivingErrorHandler(control.get());
+  InstallForgivingErrorHandler(control.get());
   int ev = 0, err = 0, major = 0, minor = 0;
   if (!XTestQueryExtension(control.get(), &ev, &err, &major, &minor)) {
     error = "The X server of display " + shown +
             " lacks the XTEST extension, which QEL Auto Clicker needs to click.";
     return nullptr;
   }
-  x11::DisplayPtr events(XOpenDisplay(DisplayString(control.get())));
+  DisplayPtr events(XOpenDisplay(DisplayString(control.get())));
   if (!events) {
     error = "Cannot open a second connection to the X11 display " + shown + ".";
     return nullptr;
   }
-  x11::InstallForgivingErrorHandler(events.get());
+  InstallForgivingErrorHandler(events.get());
 
   int rrMajor = 0, rrMinor = 0;
   const bool haveMonitors = XRRQueryExtension(control.get(), &ev, &err) &&
@@ -374,12 +372,12 @@ std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   auto parts = std::make_unique<Parts>();
   parts->control = std::move(control);
   parts->events = std::move(events);
-  parts->controlEvents = std::make_unique<x11::ControlEvents>(parts->control.get(), parts->context);
-  parts->screen = std::make_unique<x11::X11Screen>(parts->control.get(), haveMonitors, *parts->controlEvents);
-  parts->buttons = std::make_unique<x11::PointerButtons>(parts->control.get(), *parts->controlEvents);
-  parts->mouse = std::make_unique<x11::X11Mouse>(parts->control.get(), *parts->screen, *parts->buttons);
-  parts->hotkeys = std::make_unique<x11::X11Hotkeys>(parts->events.get(), parts->context);
-  parts->hook = std::make_unique<x11::X11MouseHook>(parts->control.get(), haveRecord, parts->context,
+  parts->controlEvents = std::make_unique<ControlEvents>(parts->control.get(), parts->context);
+  parts->screen = std::make_unique<X11Screen>(parts->control.get(), haveMonitors, *parts->controlEvents);
+  parts->buttons = std::make_unique<PointerButtons>(parts->control.get(), *parts->controlEvents);
+  parts->mouse = std::make_unique<X11Mouse>(parts->control.get(), *parts->screen, *parts->buttons);
+  parts->hotkeys = std::make_unique<X11Hotkeys>(parts->events.get(), parts->context);
+  parts->hook = std::make_unique<X11MouseHook>(parts->control.get(), haveRecord, parts->context,
                                                   *parts->buttons, *parts->screen);
   return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
 }
@@ -400,3 +398,5 @@ platform::MouseInputSink& X11Platform::Mouse() { return *parts_->mouse; }
 platform::Screen& X11Platform::Screen() { return *parts_->screen; }
 platform::HotkeyRegistrar& X11Platform::Hotkeys() { return *parts_->hotkeys; }
 platform::MouseHook& X11Platform::Hook() { return *parts_->hook; }
+
+}  // namespace linuxdesktop

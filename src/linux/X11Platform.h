@@ -9,6 +9,8 @@
 #include "platform/Screen.h"
 #include "ui/Geometry.h"
 
+namespace linuxdesktop {
+
 // The machine services of the X11 session: synthetic mouse input (XTest), cursor and
 // desktop geometry, global hotkeys and the global mouse hook. Everything it reports arrives
 // on the UI thread through the Qt event loop; it needs a QCoreApplication to exist.
@@ -33,3 +35,5 @@ class X11Platform {
   explicit X11Platform(std::unique_ptr<Parts> parts);
   std::unique_ptr<Parts> parts_;
 };
+
+}  // namespace linuxdesktop

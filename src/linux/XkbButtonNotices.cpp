@@ -7,7 +7,7 @@
 #include <xcb/xkb.h>
 #undef explicit
 
-namespace qtui {
+namespace linuxdesktop {
 
 void StopButtonStateNotices() {
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -25,4 +25,4 @@ void StopButtonStateNotices() {
   xcb_flush(connection);
 }
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace qtui {
+namespace linuxdesktop {
 
 // Stops the X server from telling the toolkit's connection about every mouse button press
 // and release anywhere on the screen (XKB state notices). The toolkit asks for all state
@@ -9,4 +9,4 @@ namespace qtui {
 // program and the X server need the processors. Call after the QApplication exists.
 void StopButtonStateNotices();
 
-}  // namespace qtui
+}  // namespace linuxdesktop

@@ -87,7 +87,7 @@ void ApplyFont() {
 
 int main(int argc, char** argv) {
   std::string why;
-  if (!qtui::CanReachX11Display(why)) {
+  if (!linuxdesktop::CanReachX11Display(why)) {
     // A message box needs some display; a Wayland-only session may still show one.
     bool shown = false;
     if (std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
@@ -114,33 +114,33 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication::setQuitOnLastWindowClosed(false);
-  qtui::StopButtonStateNotices();
+  linuxdesktop::StopButtonStateNotices();
   QApplication::setApplicationName(app::kAppTitle);
-  QApplication::setWindowIcon(QIcon(qtui::Picture("icon")));
+  QApplication::setWindowIcon(QIcon(linuxdesktop::Picture("icon")));
 
   std::string styleError;
-  if (!qtui::ApplyMidnightExpressGreen(styleError)) Fail(styleError, true);
+  if (!linuxdesktop::ApplyMidnightExpressGreen(styleError)) Fail(styleError, true);
   ApplyFont();
 
   // Synthetic input needs XTEST; the mouse hook of the recorder needs RECORD, without which
   // everything but recording works.
   std::string x11Error;
-  std::unique_ptr<X11Platform> x11 = X11Platform::Open(x11Error);
+  std::unique_ptr<linuxdesktop::X11Platform> x11 = linuxdesktop::X11Platform::Open(x11Error);
   if (!x11) {
     Fail(x11Error, true);
     return 2;
   }
 
-  LinuxClock clock;
-  linuxsys::FlockFolderLocks folderLocks;
+  linuxdesktop::LinuxClock clock;
+  linuxdesktop::FlockFolderLocks folderLocks;
   settings::PortableProfileStore profile(folderLocks, clock);
-  LinuxEnvironment env;
-  LinuxRegistry registry(env, profile);
-  LinuxShell shell;
-  qtui::QtWidgetFactory widgets;
-  qtui::QtDialogs dialogs(widgets);
-  qtui::QtMessageQueue queue;
-  auto http = MakeCurlHttpFactory(queue);
+  linuxdesktop::LinuxEnvironment env;
+  linuxdesktop::LinuxRegistry registry(env, profile);
+  linuxdesktop::LinuxShell shell;
+  linuxdesktop::QtWidgetFactory widgets;
+  linuxdesktop::QtDialogs dialogs(widgets);
+  linuxdesktop::QtMessageQueue queue;
+  auto http = linuxdesktop::MakeCurlHttpFactory(queue);
 
   // A session end or a termination signal closes the window the normal way, so the
   // settings are saved as on any other close.
@@ -162,8 +162,8 @@ int main(int argc, char** argv) {
     });
   }
 
-  LinuxUpdatePackage updatePackage(shell);
-  OpenSslCrypto crypto;
+  linuxdesktop::LinuxUpdatePackage updatePackage(shell);
+  linuxdesktop::OpenSslCrypto crypto;
   app::Services services{.widgets = widgets,
                          .dialogs = dialogs,
                          .queue = queue,

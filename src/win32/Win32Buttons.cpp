@@ -11,7 +11,7 @@
 #include "win32/Win32Style.h"
 #include "win32/Win32Pictures.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -156,4 +156,4 @@ std::unique_ptr<ui::CheckPeer> Win32WidgetFactory::CreateRadioButton(ui::RadioBu
   return std::make_unique<CheckPeerImpl>(*this, PeerOf(parent), place, nullptr, &owner);
 }
 
-}  // namespace win32ui
+}  // namespace win32

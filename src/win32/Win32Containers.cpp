@@ -7,7 +7,7 @@
 #include "win32/Win32Gdi.h"
 #include "win32/Win32Style.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::unique_ptr<ui::ControlPeer> Win32WidgetFactory::CreatePanel(ui::Panel&, ui:
   return std::make_unique<PanelPeer>(*this, PeerOf(parent), height);
 }
 
-}  // namespace win32ui
+}  // namespace win32

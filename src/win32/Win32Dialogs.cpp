@@ -9,7 +9,7 @@
 #include "win32/Win32Style.h"
 #include "win32/Win32Timers.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -210,4 +210,4 @@ void RunMessageLoop(Win32WidgetFactory& factory) {
   }
 }
 
-}  // namespace win32ui
+}  // namespace win32

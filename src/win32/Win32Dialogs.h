@@ -6,7 +6,7 @@
 // (first: it removes the Windows macros that clash with the kit's names)
 #include "ui/Dialogs.h"
 
-namespace win32ui {
+namespace win32 {
 
 class Win32Dialogs : public ui::Dialogs {
  public:
@@ -30,4 +30,4 @@ class Win32MessageQueue : public ui::MessageQueue {
 // The program's message loop: runs until the main window has closed (WM_QUIT).
 void RunMessageLoop(Win32WidgetFactory& factory);
 
-}  // namespace win32ui
+}  // namespace win32

@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-namespace win32ui {
+namespace win32 {
 
 // A pen, brush, font, region or bitmap this code created: deleted when the owner goes.
 template <typename H>
@@ -149,4 +149,4 @@ class BufferedPaint {
   std::optional<DrawBuffer> buffer_;
 };
 
-}  // namespace win32ui
+}  // namespace win32

@@ -13,7 +13,7 @@
 #include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 template <typename Fn>
@@ -273,4 +273,4 @@ LRESULT CALLBACK HwndPeer::CustomProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 
-}  // namespace win32ui
+}  // namespace win32

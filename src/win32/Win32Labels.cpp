@@ -13,7 +13,7 @@
 #include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -214,4 +214,4 @@ std::unique_ptr<ui::ControlPeer> Win32WidgetFactory::CreateImage(ui::Image& owne
   return std::make_unique<ImagePeerImpl>(*this, owner, PeerOf(parent), place);
 }
 
-}  // namespace win32ui
+}  // namespace win32

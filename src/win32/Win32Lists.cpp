@@ -10,7 +10,7 @@
 #include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -209,4 +209,4 @@ std::unique_ptr<ui::ListPeer> Win32WidgetFactory::CreateListBox(ui::ListBox& own
   return std::make_unique<ListBoxPeerImpl>(*this, owner, PeerOf(parent), place);
 }
 
-}  // namespace win32ui
+}  // namespace win32

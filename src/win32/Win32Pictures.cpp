@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <gdiplus.h>
 
-namespace win32ui {
+namespace win32 {
 
 Pictures::Pictures() {
   Gdiplus::GdiplusStartupInput input;
@@ -153,4 +153,4 @@ HICON Pictures::MakeIcon(int size) {
   return icon;
 }
 
-}  // namespace win32ui
+}  // namespace win32

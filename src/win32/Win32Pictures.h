@@ -13,7 +13,7 @@ namespace Gdiplus {
 class Bitmap;
 }
 
-namespace win32ui {
+namespace win32 {
 
 class Pictures {
  public:
@@ -40,4 +40,4 @@ class Pictures {
   std::map<std::string, bool> missing_;
 };
 
-}  // namespace win32ui
+}  // namespace win32

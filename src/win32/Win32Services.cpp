@@ -2,6 +2,8 @@
 
 #include "win32/Win32ServicesParts.h"
 
+namespace win32 {
+
 struct Win32Services::Parts {
   win32::SendInputSink mouse;
   win32::DesktopScreen screen;
@@ -26,3 +28,5 @@ platform::Registry& Win32Services::Registry() { return parts_->registry; }
 platform::Environment& Win32Services::Environment() { return parts_->environment; }
 platform::Shell& Win32Services::Shell() { return parts_->shell; }
 platform::ProfileStore& Win32Services::Profile() { return parts_->profile; }
+
+}  // namespace win32

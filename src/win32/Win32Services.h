@@ -10,6 +10,8 @@
 #include "ui/Geometry.h"
 #include "platform/System.h"
 
+namespace win32 {
+
 // The Windows edition's machine services. Construct it on the UI thread: the hotkeys
 // arrive at a hidden message-only window of the constructing thread, and the low-level
 // mouse hook is called from that thread's message loop (any loop, modal ones included).
@@ -34,3 +36,5 @@ class Win32Services {
   struct Parts;
   std::unique_ptr<Parts> parts_;
 };
+
+}  // namespace win32

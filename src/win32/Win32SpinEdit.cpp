@@ -10,7 +10,7 @@
 #include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -243,4 +243,4 @@ std::unique_ptr<ui::SpinEditPeer> Win32WidgetFactory::CreateSpinEdit(ui::SpinEdi
   return std::make_unique<SpinPeerImpl>(*this, owner, PeerOf(parent), place);
 }
 
-}  // namespace win32ui
+}  // namespace win32

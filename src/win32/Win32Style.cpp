@@ -7,7 +7,7 @@
 #include "win32/Win32Gdi.h"
 #include "win32/Win32Pictures.h"
 
-namespace win32ui {
+namespace win32 {
 
 Style::Style() {
   window = panel = group = GetSysColor(COLOR_BTNFACE);
@@ -297,4 +297,4 @@ void Style::DrawListItem(HDC dc, const RECT& r, const std::wstring& label, HFONT
             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-}  // namespace win32ui
+}  // namespace win32

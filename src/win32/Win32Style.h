@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-namespace win32ui {
+namespace win32 {
 
 class Pictures;
 
@@ -58,4 +58,4 @@ class Style {
 // font has no height of its own. The caller deletes the font it gets.
 HFONT FitFont(HDC dc, HFONT font, const std::wstring& text, int width);
 
-}  // namespace win32ui
+}  // namespace win32

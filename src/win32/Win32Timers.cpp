@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -291,4 +291,4 @@ void TimerService::ThreadMain() {
   if (periodRaised) timeEndPeriod(1);
 }
 
-}  // namespace win32ui
+}  // namespace win32

@@ -20,7 +20,7 @@
 #include "ui/Timer.h"
 #include "ui/TimerGrid.h"
 
-namespace win32ui {
+namespace win32 {
 
 class TimerService {
  public:
@@ -83,4 +83,4 @@ class TimerService {
   std::thread thread_;
 };
 
-}  // namespace win32ui
+}  // namespace win32

@@ -10,7 +10,7 @@
 #include "win32/Win32ServicesText.h"
 #include "win32/Win32Style.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -291,4 +291,4 @@ LRESULT TopWindowPeer::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 
-}  // namespace win32ui
+}  // namespace win32

@@ -6,7 +6,7 @@
 
 #include "win32/Win32ServicesText.h"
 
-namespace win32ui {
+namespace win32 {
 
 namespace {
 
@@ -142,4 +142,4 @@ std::unique_ptr<ui::PopupMenuPeer> Win32WidgetFactory::CreatePopupMenu(ui::Popup
   return std::make_unique<PopupMenuPeerImpl>(*this, owner);
 }
 
-}  // namespace win32ui
+}  // namespace win32

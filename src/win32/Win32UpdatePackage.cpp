@@ -11,6 +11,8 @@
 #include "update/VersionCheck.h"
 #include "win32/Win32ServicesText.h"
 
+namespace win32 {
+
 std::string Win32UpdatePackage::ServerPath() { return update::kWindowsInstallerPath; }
 
 std::string Win32UpdatePackage::Kind() { return "exe"; }
@@ -89,3 +91,5 @@ bool CngCrypto::VerifyP256(const std::string& publicKey, const std::string& mess
   BCryptDestroyKey(key);
   return status == 0;
 }
+
+}  // namespace win32

@@ -3,6 +3,8 @@
 #include "platform/Crypto.h"
 #include "platform/UpdatePackage.h"
 
+namespace win32 {
+
 // The installer: downloaded into the user's own temporary folder and started in its
 // silent mode, which waits for this program to end, replaces it and starts the new one.
 class Win32UpdatePackage : public platform::UpdatePackage {
@@ -21,3 +23,5 @@ class CngCrypto : public platform::Crypto {
   bool VerifyP256(const std::string& publicKey, const std::string& message,
                   const std::string& signature) override;
 };
+
+}  // namespace win32

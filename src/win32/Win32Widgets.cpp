@@ -9,7 +9,7 @@
 #include "win32/Win32Style.h"
 #include "win32/Win32Timers.h"
 
-namespace win32ui {
+namespace win32 {
 
 Win32WidgetFactory::Win32WidgetFactory(const Style& style)
     : style_(style), pictures_(std::make_unique<Pictures>()), timers_(std::make_unique<TimerService>()) {
@@ -65,4 +65,4 @@ std::unique_ptr<ui::TimerPeer> Win32WidgetFactory::CreateTimer(ui::Timer& owner)
 }
 
 
-}  // namespace win32ui
+}  // namespace win32

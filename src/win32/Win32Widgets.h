@@ -17,7 +17,7 @@
 #include "ui/WidgetFactory.h"
 #include "win32/Win32Gdi.h"
 
-namespace win32ui {
+namespace win32 {
 
 class Style;
 class Pictures;
@@ -217,4 +217,4 @@ class Win32WidgetFactory : public ui::WidgetFactory {
   std::function<void()> sessionEnd_;
 };
 
-}  // namespace win32ui
+}  // namespace win32

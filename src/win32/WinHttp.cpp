@@ -14,6 +14,8 @@
 
 #include "win32/Win32ServicesText.h"
 
+namespace win32 {
+
 namespace {
 
 // How long the UI thread waits for the transfer before it serves its queue again.
@@ -433,3 +435,5 @@ std::unique_ptr<platform::HttpClientFactory> MakeWinHttpFactory() {
 std::unique_ptr<platform::HttpClientFactory> MakeWinHttpFactory(ui::MessageQueue& queue) {
   return std::make_unique<WinHttpFactory>(&queue);
 }
+
+}  // namespace win32

@@ -29,21 +29,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   // The visual style comes first, so that every window is made in it; when it cannot be
   // applied the program says so and goes on with the system's look.
-  win32ui::Style style;
+  win32::Style style;
   std::string styleError;
   const bool styled = style.Apply(L"MIDNIGHTEXPRESSGREEN", styleError);
 
-  Win32Services machine;
-  win32ui::Win32WidgetFactory widgets(style);
-  win32ui::Win32Dialogs dialogs(widgets);
-  win32ui::Win32MessageQueue queue(widgets);
+  win32::Win32Services machine;
+  win32::Win32WidgetFactory widgets(style);
+  win32::Win32Dialogs dialogs(widgets);
+  win32::Win32MessageQueue queue(widgets);
   if (!styled)
     dialogs.MessageBox(ui::MsgKind::Error,
                        "The visual style \"Midnight Express Green\" cannot be applied: " + styleError,
                        ui::MsgButtons::Ok);
-  std::unique_ptr<platform::HttpClientFactory> http = MakeWinHttpFactory(queue);
-  Win32UpdatePackage updatePackage;
-  CngCrypto crypto;
+  std::unique_ptr<platform::HttpClientFactory> http = win32::MakeWinHttpFactory(queue);
+  win32::Win32UpdatePackage updatePackage;
+  win32::CngCrypto crypto;
 
   app::Services services{.widgets = widgets,
                          .dialogs = dialogs,
@@ -63,5 +63,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // At log-off the process ends right after WM_ENDSESSION: the close and the save run
   // inside that message.
   widgets.SetSessionEndHandler([] { app::EndSessionNow(); });
-  return app::RunApplication(services, [&widgets] { win32ui::RunMessageLoop(widgets); });
+  return app::RunApplication(services, [&widgets] { win32::RunMessageLoop(widgets); });
 }

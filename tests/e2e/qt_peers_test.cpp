@@ -23,7 +23,7 @@
 
 namespace {
 
-QWidget* WidgetOf(const ui::Control& c) { return dynamic_cast<qtui::WidgetHolder&>(c.Peer()).widget(); }
+QWidget* WidgetOf(const ui::Control& c) { return dynamic_cast<linuxdesktop::WidgetHolder&>(c.Peer()).widget(); }
 
 template <typename W>
 W* As(const ui::Control& c) {
@@ -53,7 +53,7 @@ class QtPeers : public ::testing::Test {
     s.clientHeight = 585;
     return s;
   }
-  qtui::QtWidgetFactory factory;
+  linuxdesktop::QtWidgetFactory factory;
   ui::Window form;
   ui::GroupBox group;
 };
@@ -264,7 +264,7 @@ TEST_F(QtPeers, WindowBoundsRoundTripInPhysicalPixels) {
 
 class Ticks : public ::testing::Test {
  protected:
-  qtui::QtWidgetFactory factory;
+  linuxdesktop::QtWidgetFactory factory;
   ui::Timer timer{factory, 10};
   int ticks = 0;
   void SetUp() override { timer.OnTimer = [this] { ++ticks; }; }

@@ -25,13 +25,13 @@
 namespace {
 
 #ifdef _WIN32
-using EditionPackage = Win32UpdatePackage;
-using EditionCrypto = CngCrypto;
+using EditionPackage = win32::Win32UpdatePackage;
+using EditionCrypto = win32::CngCrypto;
 #else
-struct EditionPackage : LinuxUpdatePackage {
-  explicit EditionPackage(platform::Shell& shell) : LinuxUpdatePackage(shell) {}
+struct EditionPackage : linuxdesktop::LinuxUpdatePackage {
+  explicit EditionPackage(platform::Shell& shell) : linuxdesktop::LinuxUpdatePackage(shell) {}
 };
-using EditionCrypto = OpenSslCrypto;
+using EditionCrypto = linuxdesktop::OpenSslCrypto;
 #endif
 
 // The edition's own package service, except that a started package is only noted: the
@@ -49,12 +49,12 @@ class NotingPackage : public EditionPackage {
 
 std::unique_ptr<platform::HttpClientFactory> MakeFactory(ui::MessageQueue& queue) {
 #ifdef _WIN32
-  return MakeWinHttpFactory(queue);
+  return win32::MakeWinHttpFactory(queue);
 #else
   // The TLS cases trust the test server's own certificate, and only it.
   const char* ca = std::getenv("QEL_TEST_CA_FILE");
-  if (ca && *ca) return MakeCurlHttpFactoryTrusting(queue, ca);
-  return MakeCurlHttpFactory(queue);
+  if (ca && *ca) return linuxdesktop::MakeCurlHttpFactoryTrusting(queue, ca);
+  return linuxdesktop::MakeCurlHttpFactory(queue);
 #endif
 }
 

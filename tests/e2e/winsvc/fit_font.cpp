@@ -43,10 +43,10 @@ int main() {
   const std::wstring word = L"Umbenennen";
   const int full = Width(dc, font, word);
 
-  Expect(win32ui::FitFont(dc, font, word, full) == nullptr, "a caption that fits got another font");
-  Expect(win32ui::FitFont(dc, font, L"", 10) == nullptr, "an empty caption got another font");
+  Expect(win32::FitFont(dc, font, word, full) == nullptr, "a caption that fits got another font");
+  Expect(win32::FitFont(dc, font, L"", 10) == nullptr, "an empty caption got another font");
 
-  HFONT smaller = win32ui::FitFont(dc, font, word, full * 9 / 10);
+  HFONT smaller = win32::FitFont(dc, font, word, full * 9 / 10);
   Expect(smaller != nullptr, "a caption a tenth too wide kept its font");
   if (smaller) {
     Expect(Width(dc, smaller, word) <= full * 9 / 10, "the smaller font does not fit");
@@ -54,13 +54,13 @@ int main() {
     DeleteObject(smaller);
   }
 
-  HFONT smallest = win32ui::FitFont(dc, font, L"Far too long a caption for so small a button", 40);
+  HFONT smallest = win32::FitFont(dc, font, L"Far too long a caption for so small a button", 40);
   Expect(smallest != nullptr && Height(smallest) == 12, "a hopeless caption did not stop at three quarters");
   if (smallest) DeleteObject(smallest);
 
   HFONT unsized = CreateFontW(0, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
-  Expect(win32ui::FitFont(dc, unsized, word, 5) == nullptr, "a font without a height was changed");
+  Expect(win32::FitFont(dc, unsized, word, 5) == nullptr, "a font without a height was changed");
 
   DeleteObject(unsized);
   DeleteObject(font);

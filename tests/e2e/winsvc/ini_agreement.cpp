@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
   std::string scratch = argv[2];
   if (scratch.back() != '\\' && scratch.back() != '/') scratch += '\\';
 
-  Win32Services services;
+  win32::Win32Services services;
   platform::ProfileStore& profile = services.Profile();
 
   std::istringstream lines(table);

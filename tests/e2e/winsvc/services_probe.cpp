@@ -144,7 +144,7 @@ POINT ClientCenter(HWND w) {
   return p;
 }
 
-void MoveTo(Win32Services& s, int x, int y) {
+void MoveTo(win32::Win32Services& s, int x, int y) {
   const ui::Rect desk = s.Screen().VirtualDesktop();
   s.Mouse().Send({clicker::ToAbsoluteCoord(x, desk.left, desk.width),
                   clicker::ToAbsoluteCoord(y, desk.top, desk.height), 0xC001});
@@ -152,7 +152,7 @@ void MoveTo(Win32Services& s, int x, int y) {
 
 // --- the checks ---------------------------------------------------------------------------
 
-void CheckScreen(Win32Services& s) {
+void CheckScreen(win32::Win32Services& s) {
   Section("screen");
   const ui::Rect desk = s.Screen().VirtualDesktop();
   const ui::Rect work = s.Screen().WorkArea();
@@ -169,7 +169,7 @@ void CheckScreen(Win32Services& s) {
         "the work area lies on the desktop");
 }
 
-void CheckPointer(Win32Services& s, HWND target) {
+void CheckPointer(win32::Win32Services& s, HWND target) {
   Section("absolute moves");
   const ui::Rect desk = s.Screen().VirtualDesktop();
   // Every pixel of a row and of a column: ToAbsoluteCoord and the system's mapping back
@@ -268,7 +268,7 @@ std::string Describe(const std::vector<HookEvent>& events) {
   return r.empty() ? "nothing" : r;
 }
 
-void CheckHook(Win32Services& s, HWND target) {
+void CheckHook(win32::Win32Services& s, HWND target) {
   Section("low-level mouse hook");
   std::vector<HookEvent> events;
   const bool installed = s.Hook().Install([&](int nCode, std::uint32_t m, int x, int y) {
@@ -342,7 +342,7 @@ void CALLBACK ModalTick(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), CloseMessageBox, 0);
 }
 
-void CheckHotkeys(Win32Services& s, HWND target) {
+void CheckHotkeys(win32::Win32Services& s, HWND target) {
   Section("hotkeys");
   std::vector<int> fired;
   s.Hotkeys().SetHandler([&](int id) {
@@ -354,7 +354,7 @@ void CheckHotkeys(Win32Services& s, HWND target) {
   Check(s.Hotkeys().Register(1001, ctrlShift | 0x4000, 'S'), "Shift+Ctrl+S registers");
   Check(!s.Hotkeys().Register(1002, ctrlShift, 'S'), "the same combination is refused a second id");
   {
-    Win32Services other;
+    win32::Win32Services other;
     Check(!other.Hotkeys().Register(1001, ctrlShift, 'S'),
           "the same combination is refused to a second registrar");
     Check(other.Hotkeys().Register(1001, ctrlShift, 'Q'),
@@ -467,7 +467,7 @@ void CheckHotkeys(Win32Services& s, HWND target) {
   Info(shown);
 }
 
-void CheckRegistry(Win32Services& s) {
+void CheckRegistry(win32::Win32Services& s) {
   Section("registry");
   const std::string key = "\\Software\\QEL winsvc probe";
   const wchar_t* rawKey = L"Software\\QEL winsvc probe";
@@ -519,7 +519,7 @@ void CheckRegistry(Win32Services& s) {
   RegDeleteTreeW(HKEY_CURRENT_USER, rawKey);
 }
 
-void CheckProfile(Win32Services& s) {
+void CheckProfile(win32::Win32Services& s) {
   Section("profile files");
   platform::ProfileStore& p = s.Profile();
   const std::string file = s.Environment().TempFolder() + "qel_winsvc_probe.ini";
@@ -569,7 +569,7 @@ void CheckProfile(Win32Services& s) {
   DeleteFileW(Utf8ToWide(file).c_str());
 }
 
-void CheckClock(Win32Services& s) {
+void CheckClock(win32::Win32Services& s) {
   Section("clock");
   platform::Clock& c = s.Clock();
   const std::uint32_t t0 = c.GetTickCount();
@@ -618,7 +618,7 @@ void CheckClock(Win32Services& s) {
   Info(text);
 }
 
-void CheckEnvironment(Win32Services& s) {
+void CheckEnvironment(win32::Win32Services& s) {
   Section("environment");
   platform::Environment& e = s.Environment();
   const std::string value = "wert \xC3\xA4 \xE2\x82\xAC";
@@ -671,7 +671,7 @@ void CheckEnvironment(Win32Services& s) {
 
 constexpr wchar_t kChildName[] = L"qel_shell_child.exe";
 
-void CheckShell(Win32Services& s) {
+void CheckShell(win32::Win32Services& s) {
   Section("shell");
   // The update starts a downloaded program this way: start a copy of ourselves.
   const std::string temp = s.Environment().TempFolder();
@@ -716,7 +716,7 @@ int main(int argc, char** argv) {
   g_handshake = argv[1];
   if (g_handshake.back() != '\\' && g_handshake.back() != '/') g_handshake += '\\';
 
-  Win32Services services;
+  win32::Win32Services services;
   CheckClock(services);
   CheckEnvironment(services);
   CheckRegistry(services);

@@ -93,7 +93,7 @@ int CountErrors(Display*, XErrorEvent*) {
 
 // --- screen --------------------------------------------------------------------------------
 
-void CheckScreen(X11Platform& x, Helper& h) {
+void CheckScreen(linuxdesktop::X11Platform& x, Helper& h) {
   Window root = DefaultRootWindow(h.dpy);
   XWindowAttributes a;
   XGetWindowAttributes(h.dpy, root, &a);
@@ -130,7 +130,7 @@ void CheckScreen(X11Platform& x, Helper& h) {
 
 // Two monitors that leave the root's edges uncovered: the virtual desktop is their bounding
 // box, not the root, and moves land on exact pixels relative to its origin.
-void CheckMonitors(X11Platform& x, Helper& h) {
+void CheckMonitors(linuxdesktop::X11Platform& x, Helper& h) {
   const Window root = DefaultRootWindow(h.dpy);
   XRRScreenResources* res = XRRGetScreenResources(h.dpy, root);
   if (!res || res->noutput < 1) {
@@ -184,7 +184,7 @@ void CheckMonitors(X11Platform& x, Helper& h) {
 // Two monitors of different sizes with the primary on the right, as Windows users keep a
 // laptop beside a larger screen: the program measures from the primary's top-left, so the
 // left monitor has negative X, and moves, the cursor, the hook and the work area agree.
-void CheckPrimaryOnTheRight(X11Platform& x, Helper& h) {
+void CheckPrimaryOnTheRight(linuxdesktop::X11Platform& x, Helper& h) {
   const Window root = DefaultRootWindow(h.dpy);
   XRRScreenResources* res = XRRGetScreenResources(h.dpy, root);
   if (!res || res->noutput < 1) {
@@ -266,7 +266,7 @@ void CheckPrimaryOnTheRight(X11Platform& x, Helper& h) {
 
 // --- moves and clicks ----------------------------------------------------------------------
 
-void CheckMoves(X11Platform& x) {
+void CheckMoves(linuxdesktop::X11Platform& x) {
   const ui::Rect desk = x.Screen().VirtualDesktop();
   int wrong = 0, total = 0;
   auto probe = [&](int px, int py) {
@@ -307,7 +307,7 @@ std::vector<XButtonEvent> ReadButtons(Display* dpy, std::size_t want) {
   return got;
 }
 
-void CheckClicks(X11Platform& x, Helper& h) {
+void CheckClicks(linuxdesktop::X11Platform& x, Helper& h) {
   XSetWindowAttributes attrs{};
   attrs.override_redirect = True;
   attrs.event_mask = ButtonPressMask | ButtonReleaseMask;
@@ -390,7 +390,7 @@ struct Hooked {
   int x, y;
 };
 
-void CheckHook(X11Platform& x, Helper& h) {
+void CheckHook(linuxdesktop::X11Platform& x, Helper& h) {
   std::vector<Hooked> seen;
   CHECK(x.Hook().Install([&](int nCode, std::uint32_t m, int px, int py) {
     CHECK(nCode == 0, "nCode %d", nCode);
@@ -520,7 +520,7 @@ void CheckHook(X11Platform& x, Helper& h) {
 
 // --- hotkeys -------------------------------------------------------------------------------
 
-void CheckHotkeys(X11Platform& x, Helper& h) {
+void CheckHotkeys(linuxdesktop::X11Platform& x, Helper& h) {
   std::vector<int> fired;
   x.Hotkeys().SetHandler([&](int id) { fired.push_back(id); });
   auto count = [&](int id) { return static_cast<int>(std::count(fired.begin(), fired.end(), id)); };
@@ -612,7 +612,7 @@ void CheckHotkeys(X11Platform& x, Helper& h) {
 // --- system services (no display) ----------------------------------------------------------
 
 void CheckSystem() {
-  LinuxClock clock;
+  linuxdesktop::LinuxClock clock;
   const std::uint32_t t0 = clock.GetTickCount();
   const std::uint64_t h0 = clock.HighResolutionNow();
   clock.Sleep(50);
@@ -623,7 +623,7 @@ void CheckSystem() {
   const platform::LocalDateTime now = clock.Now();
   CHECK(now.year >= 2024 && now.month >= 1 && now.month <= 12, "now %d-%d", now.year, now.month);
 
-  LinuxEnvironment env;
+  linuxdesktop::LinuxEnvironment env;
   setenv("TMPDIR", "/var/tmp//", 1);
   CHECK(env.TempFolder() == "/var/tmp/", "TMPDIR folder \"%s\"", env.TempFolder().c_str());
   unsetenv("TMPDIR");
@@ -675,7 +675,7 @@ void CheckSystem() {
   const std::string base = mkdtemp(tmpl);
   setenv("APPDATA", base.c_str(), 1);
   settings::PortableProfileStore store;
-  LinuxRegistry reg(env, store);
+  linuxdesktop::LinuxRegistry reg(env, store);
   const std::string file = base + "/QEL Auto Clicker/registry.ini";
   CHECK(reg.FileName() == file, "registry file \"%s\"", reg.FileName().c_str());
   std::string v;
@@ -704,7 +704,7 @@ void CheckSystem() {
   chmod(script.c_str(), 0755);
   const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (dir + ":" + oldPath).c_str(), 1);
-  LinuxShell shell;
+  linuxdesktop::LinuxShell shell;
   QElapsedTimer t;
   t.start();
   const std::string target = "http://example.invalid/a b;$(touch " + dir + "/pwned)";
@@ -729,7 +729,7 @@ int main(int argc, char** argv) {
     CheckSystem();
   } else if (mode == "clicks" && argc > 2) {
     std::string error;
-    auto x = X11Platform::Open(error);
+    auto x = linuxdesktop::X11Platform::Open(error);
     if (!x) {
       std::printf("FAIL: %s\n", error.c_str());
       return 1;
@@ -744,7 +744,7 @@ int main(int argc, char** argv) {
     return 0;
   } else if (mode == "x11" || mode == "workarea") {
     std::string error;
-    auto x = X11Platform::Open(error);
+    auto x = linuxdesktop::X11Platform::Open(error);
     if (!x) {
       std::printf("FAIL: %s\n", error.c_str());
       return 1;
@@ -770,7 +770,7 @@ int main(int argc, char** argv) {
     CheckHotkeys(*x, h);
   } else if (mode == "noserver") {
     std::string error;
-    auto x = X11Platform::Open(error);
+    auto x = linuxdesktop::X11Platform::Open(error);
     CHECK(!x && !error.empty(), "%s", "Open without a display must fail with a reason");
     std::printf("no display: \"%s\"\n", error.c_str());
   } else {
