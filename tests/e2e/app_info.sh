@@ -6,3 +6,16 @@ QEL_VERSION=$(sed -n 's/^set(QEL_VERSION \([0-9.]*\))$/\1/p' "$_app_info_root/cm
 # The caption starts with two blanks, as the program writes it.
 QEL_MAIN_TITLE="  QEL Auto Clicker $QEL_VERSION"
 unset _app_info_root
+
+# Where the main window's controls are, in its client area at 96 DPI ("X Y", for
+# xdotool mousemove --window): one place for every script of both editions.
+QEL_AT_START="62 26"
+QEL_AT_COORDINATES="50 125"
+QEL_AT_MACROS="50 160"
+QEL_AT_CREATE="43 197"
+QEL_AT_REMOVE="112 197"
+QEL_AT_RENAME="180 197"
+QEL_AT_REPEAT_UNTIL_STOPPED="290 333"
+QEL_AT_REPEAT_COUNT="290 357"
+QEL_AT_LANGUAGE="280 543"
+QEL_AT_ABOUT="495 543"

@@ -56,11 +56,11 @@ type_into() {
 }
 
 xdotool windowactivate --sync "$WIN" 2>/dev/null || true
-click_at 50 125                  # "Coordinates:"
+click_at $QEL_AT_COORDINATES                  # "Coordinates:"
 type_into 141 126 "$PX"          # X
 type_into 208 126 "$PY"          # Y
 type_into 497 62 10              # milliseconds
-click_at 290 357                 # "Repeat" (count)
+click_at $QEL_AT_REPEAT_COUNT                 # "Repeat" (count)
 type_into 410 359 25             # count
 sleep 0.3
 e2e_screenshot "$ROOT/docs/linux-main.png"
@@ -70,7 +70,7 @@ xprop -id "$WIN" -spy _NET_WM_NAME >"$TMP/titles.txt" 2>/dev/null &
 SPY=$!
 e2e_track $SPY
 sleep 0.3
-click_at 62 26                   # Start
+click_at $QEL_AT_START                   # Start
 
 for _ in $(seq 1 100); do
   [ "$(wc -l <"$CLICKS")" -ge 25 ] && break
@@ -90,7 +90,7 @@ e2e_log "captions during and after the run are right"
 
 # ---- the compact window, held by a start delay of 2 s long enough to photograph it
 type_into 410 263 2              # "Delay (s)"
-click_at 62 26                   # Start
+click_at $QEL_AT_START                   # Start
 sleep 1
 e2e_screenshot "$ROOT/docs/linux-compact.png"
 eval "$(xdotool getwindowgeometry --shell "$WIN")"
@@ -109,8 +109,8 @@ xprop -id "$WIN" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && e2e_fail "the wi
 
 # ---- until stopped, then the stop hotkey (Shift+Ctrl+X) ends the run
 type_into 410 263 0              # "Delay (s)"
-click_at 290 333                 # "Repeat until stopped"
-click_at 62 26                   # Start
+click_at $QEL_AT_REPEAT_UNTIL_STOPPED                 # "Repeat until stopped"
+click_at $QEL_AT_START                   # Start
 sleep 0.7
 xdotool key --clearmodifiers shift+ctrl+x
 for _ in $(seq 1 50); do

@@ -144,11 +144,11 @@ click_at() { xdotool mousemove --window "$WIN" "$1" "$2" click 1; sleep 0.3; }
 title() { e2e_window_title "$WIN"; }
 wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 # The main window's controls (client coordinates).
-START_BTN="60 26"
+START_BTN=$QEL_AT_START
 MACROS_RADIO="50 160"
-CREATE_BTN="43 197"
-REMOVE_BTN="112 197"
-RENAME_BTN="180 197"
+CREATE_BTN=$QEL_AT_CREATE
+REMOVE_BTN=$QEL_AT_REMOVE
+RENAME_BTN=$QEL_AT_RENAME
 # rename_to NAME: Rename, the new name in the input box, OK.
 rename_to() {
   click_at $RENAME_BTN

@@ -82,7 +82,7 @@ run_caption() {
   local spy=$!
   e2e_track $spy
   sleep 0.3
-  click_at 62 26 # Start
+  click_at $QEL_AT_START # Start
   for _ in $(seq 1 60); do
     [ "$(e2e_window_title "$WIN")" = "$1" ] && break
     sleep 0.05
@@ -100,7 +100,7 @@ run_caption() {
 # Opens the language menu from the button; sets MENU and its place and size MX MY MW MH.
 open_menu() {
   read -r OX OY < <(e2e_window_origin "$WIN")
-  click_at 280 543 # the language button
+  click_at $QEL_AT_LANGUAGE # the language button
   MENU=
   for _ in $(seq 1 20); do
     MENU=$(xwininfo -root -children | awk '/"QEL Auto Clicker": \("qel-autoclicker"/ && $0 !~ /2\.4/ {print $1}' |

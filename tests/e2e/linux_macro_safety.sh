@@ -65,9 +65,9 @@ dismiss() { xdotool windowactivate --sync "$1" 2>/dev/null || true; xdotool key 
 click_at() { xdotool mousemove --window "$WIN" "$1" "$2" click 1; sleep 0.3; }
 wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 pointer() { xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1,\2/'; }
-START_BTN="60 26"
-CREATE_BTN="43 197"
-RENAME_BTN="180 197"
+START_BTN=$QEL_AT_START
+CREATE_BTN=$QEL_AT_CREATE
+RENAME_BTN=$QEL_AT_RENAME
 # play WHAT: Start; the selected macro plays once; prints where it left the pointer.
 play() {
   xdotool mousemove 1000 900

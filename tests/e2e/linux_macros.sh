@@ -78,8 +78,8 @@ start_app "$TMP/app1.log"
 e2e_log "start-up with an empty macro folder: the window after $((($(date +%s%N) - T0) / 1000000)) ms"
 sleep 0.5
 xdotool windowactivate --sync "$WIN" 2>/dev/null || true
-click_at 50 160                  # "Macros:"
-click_at 43 197                  # "Create"
+click_at $QEL_AT_MACROS                  # "Macros:"
+click_at $QEL_AT_CREATE                  # "Create"
 wait_title "^ *Recording starts in" 5 || e2e_fail "no countdown after Create: \"$(e2e_window_title "$WIN")\""
 # The pointer rests inside the target when the recording begins: that is the first event.
 xdotool mousemove $((TX + 20)) $((TY + 30))
@@ -153,10 +153,10 @@ NAME=$(sed -n 's/^Name=//p' "$TMP/mac.txt")
 # ================= 2. playback, twice, of the macro the recording selected
 xdotool mousemove --window "$WIN" 300 360
 sleep 0.2
-click_at 290 357                 # "Repeat" (count)
+click_at $QEL_AT_REPEAT_COUNT                 # "Repeat" (count)
 type_into 410 359 2
 BASE=$(wc -l <"$CLICKS")
-click_at 62 26                   # Start
+click_at $QEL_AT_START                   # Start
 for _ in $(seq 1 $((DUR / 100 * 2 + 50))); do
   [ "$(presses_since "$BASE" | wc -l)" -ge 4 ] && [ "$(e2e_window_title "$WIN")" = "$MAIN_TITLE" ] && break
   sleep 0.1
@@ -196,8 +196,8 @@ for sel in 996 995; do
   e2e_log "start-up with the hostile folder: the window after $STARTUP ms"
   sleep 0.3
   xdotool windowactivate --sync "$WIN" 2>/dev/null || true
-  click_at 50 160                # "Macros:" enables Create
-  click_at 43 197                # "Create" shows the countdown
+  click_at $QEL_AT_MACROS                # "Macros:" enables Create
+  click_at $QEL_AT_CREATE                # "Create" shows the countdown
   wait_title "^ *Recording starts in" 5 ||
     e2e_fail "the program does not answer with the hostile folder: \"$(e2e_window_title "$WIN")\""
   stop_app

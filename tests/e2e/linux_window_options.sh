@@ -142,7 +142,7 @@ fi
 # the pointer to the target at each tick and must not take a click of ours with it.
 type_into 425 62 1 # seconds
 type_into 497 62 0 # milliseconds
-click_at 290 333   # "Repeat until stopped"
+click_at $QEL_AT_REPEAT_UNTIL_STOPPED   # "Repeat until stopped"
 : >"$CLICKS"
 # shellcheck disable=SC2086
 click_at $START
@@ -166,7 +166,7 @@ sleep 1.5
 e2e_log "tray click during a hidden run: full window, run going on ($N1 clicks), Stop ended it"
 
 # ---- 4. the about box
-click_at 495 543 # "About..."
+click_at $QEL_AT_ABOUT # "About..."
 BOX=
 for _ in $(seq 1 50); do
   BOX=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$WIN" | while read -r w; do

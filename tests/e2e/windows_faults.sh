@@ -124,8 +124,8 @@ remove_selected() {
 }
 same_file() { cmp -s "$1" "$2" || win_fail "$3: $(basename "$1") was changed"; }
 MACROS_RADIO="$((10 + 11 + 8)) $((58 + 94 + 8))"
-REMOVE_BTN="$((10 + 82 + 20)) $((58 + 127 + 12))"
-RENAME_BTN="$((10 + 148 + 20)) $((58 + 127 + 12))"
+REMOVE_BTN=$QEL_AT_REMOVE
+RENAME_BTN=$QEL_AT_RENAME
 
 # ================= 1. a read-only settings file
 fresh_data "[Target]" "mode=1" "[Coords]" "x=$PX" "y=$PY" "[Interval]" "ms=50" "[Repeat]" "untilStopped=1" \
