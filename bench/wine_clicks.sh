@@ -9,7 +9,7 @@
 # bench/run.sh's columns, and the program's rate as a share of the bare loop's.
 #   BENCH_BUILD=<linux build with bench/> BENCH_WIN_EXE=<QELAutoClicker.exe> bench/wine_clicks.sh [N1] [N10]
 # Environment: BENCH_DISPLAY (default :106), WINEPREFIX (default /tmp/wine-bench).
-set -uo pipefail
+set -euo pipefail
 BENCH_DISPLAY=${BENCH_DISPLAY:-:106}
 source "$(dirname "$0")/common.sh"
 source "$BENCH_HERE/wine_common.sh"
@@ -57,16 +57,16 @@ for spec in "1 $n1" "10 $n10"; do
   sleep 0.3
   series "QEL Auto Clicker (Windows, Wine 8), $ms ms" "$ms" "$n" "$base"
   app_rate=$RATE app_p99=$P99
-  xdotool windowactivate --sync "$WIN" 2>/dev/null; xdotool key alt+F4
+  xdotool windowactivate --sync "$WIN" 2>/dev/null || true; xdotool key alt+F4
   for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-  kill "$APP_PID" 2>/dev/null; wait "$APP_PID" 2>/dev/null
+  kill "$APP_PID" 2>/dev/null || true; wait "$APP_PID" 2>/dev/null || true
   sleep 1
   base=$(wc -l <"$clicks")
   xdotool mousemove 1000 800
   (cd "$BENCH_WORK" && exec wine win_bare_loop.exe "$ms" "$n" 1000 >/dev/null 2>&1) &
   bare=$!
   bench_track $bare
-  wait "$bare"
+  wait "$bare" || true
   sleep 0.3
   series "bare Win32 loop, same rule, $ms ms" "$ms" "$n" "$base"
   awk -v a="$app_rate" -v b="$RATE" -v pa="$app_p99" -v pb="$P99" -v load="$(bench_load)" 'BEGIN {

@@ -4,7 +4,7 @@
 # mandatory offer's Exit ends the program before any main window exists; a download the
 # release key did not sign is refused; Abort, the close box and Esc abort a download.
 # usage: run_dialog_linux.sh [QEL_AUTOCLICKER_BINARY] [DISPLAY_NUM (default 96)]
-set -u
+set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 APP=${1:-}
@@ -62,14 +62,14 @@ id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog (log: $(cat "$W
 e2e_wait_window "$MAIN" 1 >/dev/null && e2e_fail "main window shown while the update dialog is open"
 click_in "$id" $SECOND_BUTTON
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "Skip did not lead to the main window"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "optional offer, close box"
 start_app ok
 id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
-xdotool windowactivate --sync "$id" key alt+F4
+xdotool windowactivate --sync "$id" key alt+F4 || true
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "closing the optional offer did not lead to the main window"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "mandatory offer, Exit"
 start_app mandatory
@@ -85,12 +85,12 @@ answer_error_box() {
   local box=""
   for _ in $(seq 1 50); do
     box=$(xdotool search --onlyvisible --name ".+" 2>/dev/null | grep -vx "$1" | while read -r w; do
-      [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1)
+      [ "$(xdotool getwindowname "$w" 2>/dev/null)" != "$DIALOG" ] && echo "$w"; done | tail -n1) || true
     [ -n "$box" ] && break
     sleep 0.1
   done
   [ -n "$box" ] || e2e_fail "no error box after $2"
-  xdotool windowactivate --sync "$box" key Return 2>/dev/null
+  xdotool windowactivate --sync "$box" key Return 2>/dev/null || true
   for _ in $(seq 1 100); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end after $2"
   # The opener runs on its own: its log may come a moment after the program has ended.
@@ -102,9 +102,9 @@ answer_error_box() {
 e2e_log "optional offer, Esc"
 start_app ok
 id=$(e2e_wait_window "$DIALOG" 20) || e2e_fail "no update dialog"
-xdotool windowactivate --sync "$id" key Escape
+xdotool windowactivate --sync "$id" key Escape || true
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "Esc in the optional offer did not lead to the main window"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "optional offer, Update Now: a package the release key did not sign is refused"
 start_app ok
@@ -131,8 +131,8 @@ for how in button closebox escape; do
   sleep 1.5
   case $how in
     button) click_in "$id" $SECOND_BUTTON ;;
-    closebox) xdotool windowactivate --sync "$id" key alt+F4 ;;
-    escape) xdotool windowactivate --sync "$id" key Escape ;;
+    closebox) xdotool windowactivate --sync "$id" key alt+F4 || true ;;
+    escape) xdotool windowactivate --sync "$id" key Escape || true ;;
   esac
   e2e_wait_window "$DIALOG" 1 >/dev/null || e2e_fail "$how hid the dialog while the download went on"
   answer_error_box "$id" "$how during the download"
@@ -142,6 +142,6 @@ e2e_log "no newer version: straight to the main window"
 start_app current
 e2e_wait_window "$MAIN" 20 >/dev/null || e2e_fail "no main window"
 e2e_wait_window "$DIALOG" 1 >/dev/null && e2e_fail "update dialog without a newer version"
-kill "$APP_PID"; wait "$APP_PID" 2>/dev/null
+kill "$APP_PID"; wait "$APP_PID" 2>/dev/null || true
 
 e2e_log "update dialog at start-up: all cases passed"

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The Linux edition's libcurl client against a local test server.
 # usage: run_linux.sh [UPDATE_DRIVER [RELEASE_TOOL]]   (both built in $QEL_HTTP_BUILD when not given)
-set -u
+set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 DRIVER=${1:-}

@@ -7,7 +7,7 @@
 #   (default /tmp/qel-http-windows).
 #   WINEPREFIX (default /tmp/wine-update) and DISPLAY_NUM (default 96, an Xvfb it starts).
 #   QEL_RELEASE_TOOL: the Linux build's qel-release-key (default build/linux/tools/...).
-set -u
+set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 DRIVER=${1:-}
@@ -40,9 +40,9 @@ Xvfb ":$DISPLAY_NUM" -noreset -screen 0 1024x768x24 >/dev/null 2>&1 &
 XVFB_PID=$!
 export DISPLAY=":$DISPLAY_NUM"
 extra_cleanup() {
-  wineserver -k 2>/dev/null
-  kill "$XVFB_PID" 2>/dev/null
-  wait "$XVFB_PID" 2>/dev/null
+  wineserver -k 2>/dev/null || true
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
 }
 
 EDITION=windows
@@ -53,5 +53,5 @@ mkdir -p "$TEMP_DIR"
 TEMP_ARG="Z:${TEMP_DIR//\//\\}\\"
 # Wine writes console lines with CR LF.
 drive() { timeout 90 wine "$DRIVER" "$@" 2>/dev/null | tr -d '\r'; }
-wineboot -i >/dev/null 2>&1
+wineboot -i >/dev/null 2>&1 || true
 run_cases
