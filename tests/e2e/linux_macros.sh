@@ -64,13 +64,7 @@ type_into() {
   xdotool key Tab
   sleep 0.1
 }
-wait_title() { # REGEX SECONDS
-  for _ in $(seq 1 $(($2 * 10))); do
-    [[ "$(e2e_window_title "$WIN")" =~ $1 ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_title() { e2e_wait_title_match "$WIN" "$1" "$2"; }  # REGEX SECONDS
 
 # ================= 1. recording
 T0=$(date +%s%N)

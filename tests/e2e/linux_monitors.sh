@@ -46,13 +46,7 @@ stop_app() {
   local rc=$?
   [ $rc -eq 0 ] || e2e_fail "the program exited with $rc"
 }
-wait_title() { # REGEX SECONDS
-  for _ in $(seq 1 $(($2 * 10))); do
-    [[ "$(e2e_window_title "$WIN")" =~ $1 ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_title() { e2e_wait_title_match "$WIN" "$1" "$2"; }  # REGEX SECONDS
 pointer() { xdotool getmouselocation | sed 's/x:\([0-9-]*\) y:\([0-9-]*\).*/\1 \2/'; }
 
 # ================= 1. coordinates and the compact window

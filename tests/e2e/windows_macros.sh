@@ -31,13 +31,7 @@ win_start_app
 MACROS="$WIN_APPDATA/QEL Auto Clicker/Macros"
 
 # The caption of the main window matches the extended regular expression $1 within $2 s.
-wait_title() {
-  for _ in $(seq 1 $(($2 * 10))); do
-    [[ "$(xdotool getwindowname "$WIN" 2>/dev/null || true)" =~ $1 ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+wait_title() { e2e_wait_title_match "$WIN" "$1" "$2"; }
 # The target's presses from line $1 on.
 presses_since() { win_clicks | tail -n +$(($1 + 1)); }
 move_in_target() {
