@@ -4,6 +4,7 @@
 #include <memory>
 #include <random>
 
+#include "fakes/TempFolder.h"
 #include "app/FrmMain.h"
 #include "fakes/FakeServices.h"
 #include "hotkeys/HotkeyData.h"
@@ -49,20 +50,15 @@ TEST(HotkeyText, TextFormOfKeysAndModifiers) {
 // The window in each state of the program, driven by its own operations.
 struct HotkeyDispatchTest : ::testing::Test {
   fakes::FakePlatform p;
-  fs::path appData;
+  fakes::TempFolder temp{"qel-hotkeys"};
+  fs::path appData = temp.path;
   std::unique_ptr<TFrmMain> f;
 
   HotkeyDispatchTest() {
     i18n::ResetTranslations();
-    std::random_device rd;
-    appData = fs::temp_directory_path() / ("qel-hotkeys-" + std::to_string(rd()) + std::to_string(rd()));
     p.env.vars["APPDATA"] = appData.string();
   }
-  ~HotkeyDispatchTest() override {
-    f.reset();
-    std::error_code ec;
-    fs::remove_all(appData, ec);
-  }
+  ~HotkeyDispatchTest() override { f.reset(); }
   void Open() { f = std::make_unique<TFrmMain>(p.services); }
   void AddSelectedMacro() {
     auto m = std::make_shared<TRecordedMacro>();

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "fakes/TempFolder.h"
 #include "macros/FileNames.h"
 #include "macros/RecordedMacro.h"
 #include "macros/TextRules.h"
@@ -38,20 +39,8 @@ const char* const kExampleFile =
     "E=1310|2|652|410|0\r\n"
     "E=3187|0|700|380|-1\r\n";
 
-struct TempFolder {
-  fs::path path;
-  TempFolder() {
-    path = fs::temp_directory_path() /
-           ("qel-macrofile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(path);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path, ec);
-  }
-  std::string File(const std::string& name) const { return (path / name).string(); }
+struct TempFolder : fakes::TempFolder {
+  TempFolder() : fakes::TempFolder("qel-macrofile") {}
 };
 
 std::string ReadBytes(const std::string& path) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/TempFolder.h"
 #include "app/FrmMain.h"
 #include "fakes/FakeServices.h"
 #include "i18n/Translation.h"
@@ -35,6 +36,7 @@ inline TMacroMouseEvent Ev(std::uint32_t t, std::uint8_t kind, int x, int y, int
 // so the macro folder is a real folder on disk. The window is opened by the test, after
 // it has laid out the files it needs.
 struct MacroWindow : ::testing::Test {
+  fakes::TempFolder temp{"qel-macros"};
   fs::path appData;
   fakes::FakePlatform p;
   std::unique_ptr<TFrmMain> f;
@@ -43,9 +45,7 @@ struct MacroWindow : ::testing::Test {
 
   MacroWindow() {
     i18n::ResetTranslations();
-    appData = fs::temp_directory_path() /
-              ("qel-macros-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(appData);
+    appData = temp.path;
     p.env.vars["APPDATA"] = appData.string();
     folder = settings::GetMacrosFolder(p.env);
     ui::SetErrorReporter([this](const std::string& text) { errors.push_back(text); });
@@ -53,8 +53,6 @@ struct MacroWindow : ::testing::Test {
   ~MacroWindow() override {
     f.reset();
     ui::SetErrorReporter(nullptr);
-    std::error_code ec;
-    fs::remove_all(appData, ec);
   }
 
   void Open() {

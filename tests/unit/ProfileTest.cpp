@@ -10,6 +10,7 @@
 #include "IniCases.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFolderLocks.h"
+#include "fakes/TempFolder.h"
 #include "platform/Files.h"
 #include "settings/ProfileFile.h"
 #include "settings/ProfileInteger.h"
@@ -25,20 +26,8 @@ std::vector<inicases::Case> LoadCases() {
   return inicases::Parse(s.str());
 }
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::random_device rd;
-    path = fs::temp_directory_path() / ("qel-profile-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(path);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path, ec);
-  }
-  std::string File(const std::string& name) const { return (path / name).string(); }
+struct TempDir : fakes::TempFolder {
+  TempDir() : TempFolder("qel-profile") {}
 };
 
 std::string Slurp(const std::string& file) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 
+#include "fakes/TempFolder.h"
 #include "app/FrmMain.h"
 #include "fakes/FakeServices.h"
 #include "i18n/Translation.h"
@@ -40,16 +41,14 @@ struct SettingsTest : ::testing::Test {
   fakes::FakePlatform p;
   RecordingStore store;
   app::Services services = p.MakeServices(&store);
-  fs::path appData;
+  fakes::TempFolder temp{"qel-settings"};
+  fs::path appData = temp.path;
   std::string file;
   std::unique_ptr<TFrmMain> f;
   std::vector<std::string> errors;
 
   SettingsTest() {
     i18n::ResetTranslations();
-    std::random_device rd;
-    appData = fs::temp_directory_path() / ("qel-settings-" + std::to_string(rd()) + std::to_string(rd()));
-    fs::create_directories(appData);
     p.env.vars["APPDATA"] = appData.string();
     file = (appData / "QEL Auto Clicker" / "settings.ini").string();
     ui::SetErrorReporter([this](const std::string& text) { errors.push_back(text); });
@@ -59,7 +58,6 @@ struct SettingsTest : ::testing::Test {
     ui::SetErrorReporter(nullptr);
     std::error_code ec;
     fs::permissions(file, fs::perms::owner_all, ec);
-    fs::remove_all(appData, ec);
   }
   void Put(const std::string& text) {
     fs::create_directories(fs::path(file).parent_path());
@@ -357,15 +355,8 @@ TEST_F(SettingsTest, TheErrorTextIsTranslatedBeforeThePathGoesIn) {
 
 struct DataFolderTest : ::testing::Test {
   fakes::FakeEnvironment env;
-  fs::path root;
-  DataFolderTest() {
-    std::random_device rd;
-    root = fs::temp_directory_path() / ("qel-data-" + std::to_string(rd()) + std::to_string(rd()));
-  }
-  ~DataFolderTest() override {
-    std::error_code ec;
-    fs::remove_all(root, ec);
-  }
+  fakes::TempFolder temp{"qel-data"};
+  fs::path root = temp.path;
 };
 
 TEST_F(DataFolderTest, BaseIsAppDataThenConfigFolderThenExecutableFolder) {

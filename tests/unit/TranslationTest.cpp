@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/TempFolder.h"
 #include "fakes/FakeServices.h"
 #include "i18n/Translation.h"
 #include "platform/Files.h"
@@ -171,16 +172,11 @@ TEST(SystemLanguageCodeTest, LowEightBitsOfTheLanguageId) {
 
 struct TranslationStateTest : ::testing::Test {
   TranslationStateTest() { i18n::ResetTranslations(); }
-  ~TranslationStateTest() override {
-    i18n::ResetTranslations();
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
+  ~TranslationStateTest() override { i18n::ResetTranslations(); }
   fakes::FakeRegistry registry;
   fakes::FakeEnvironment env;
-  std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                              ("qel-i18n-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fakes::TempFolder temp{"qel-i18n"};
+  std::filesystem::path dir = temp.path;
 
   void SetUp() override {
     std::filesystem::create_directories(dir);
