@@ -18,9 +18,7 @@ n10=${2:-500}
 wine_setup
 clicks=$BENCH_WORK/clicks.txt
 wine_start_target "$clicks"
-bare="$(dirname "$(dirname "$(dirname "$WINE_EXE")")")/tests/windows/win_bare_loop.exe"
-[ -f "$bare" ] || { echo "missing $bare (build the Windows edition)"; exit 1; }
-cp "$bare" "$BENCH_WORK/win_bare_loop.exe"
+wine_copy_bare_loop
 
 # series LABEL MS N BASE: the table row of the presses after line BASE of the target's log;
 # sets RATE and P99.

@@ -6,6 +6,15 @@
 export WINEPREFIX=${WINEPREFIX:-/tmp/wine-bench} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 WINE_EXE=${BENCH_WIN_EXE:-$(dirname "$BENCH_HERE")/build/windows/src/win32/QELAutoClicker.exe}
 
+# wine_copy_bare_loop: the bare Win32 loop of the same build copied beside the program; the
+# platform's limit that both the rate and the CPU figures are set against.
+wine_copy_bare_loop() {
+  local bare
+  bare="$(dirname "$(dirname "$(dirname "$WINE_EXE")")")/tests/windows/win_bare_loop.exe"
+  [ -f "$bare" ] || { echo "missing $bare (build the Windows edition)"; exit 1; }
+  cp "$bare" "$BENCH_WORK/win_bare_loop.exe"
+}
+
 winpath() { echo "Z:${1//\//\\}"; }
 
 # wine_setup: the display, a ready prefix, a window manager, and the program in BENCH_WORK.

@@ -17,13 +17,15 @@ wine_setup
 wineserver -p 60 || true    # stays up between the starts, ended by -k at exit (2: one is up already)
 hz=$(bench_hz)
 # Other Wine prefixes may be running on the machine: only processes of this prefix count.
-server_pid() {
+# prefix_pid PATTERN: the first process matching PATTERN (pgrep -f) that runs in this prefix.
+prefix_pid() {
   local p
-  for p in $(pgrep wineserver); do
+  for p in $(pgrep -f "$1"); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
   return 0  # none: nothing printed
 }
+server_pid() { prefix_pid '^([^ ]*/)?wineserver'; }
 app_pid() { pgrep -n -f "$(basename "$BENCH_WORK").QELAutoClicker.exe" || true; }
 
 times=()
@@ -93,15 +95,13 @@ done
 # The platform's own cost for the same rule: the bare loop at 1 ms on the same desktop, long
 # enough to cover the measured seconds. Without it a figure above the Linux edition's cannot
 # tell the program's overhead from Wine's price per click.
-bare="$(dirname "$(dirname "$(dirname "$WINE_EXE")")")/tests/windows/win_bare_loop.exe"
-if [ -f "$bare" ]; then
-  cp "$bare" "$BENCH_WORK/win_bare_loop.exe"
-  xdotool mousemove 1200 900
-  (cd "$BENCH_WORK" && exec wine win_bare_loop.exe 1 $(((secs + 4) * 1000)) 0 >/dev/null 2>&1) &
-  bare_pid=$!
-  bench_track $bare_pid
-  sleep 2
-  app_pid() { pgrep -n -f "win_bare_loop.exe" || true; }
-  cpu_row "bare Win32 loop, same rule, 1 ms"
-  kill "$bare_pid" 2>/dev/null || true; wait "$bare_pid" 2>/dev/null || true
-fi
+wine_copy_bare_loop
+xdotool mousemove 1200 900
+(cd "$BENCH_WORK" && exec wine win_bare_loop.exe 1 $(((secs + 4) * 1000)) 0 >/dev/null 2>&1) &
+bare_pid=$!
+bench_track $bare_pid
+sleep 2
+# Wine names the process by its Windows path: the one of this prefix is the bare loop.
+app_pid() { prefix_pid win_bare_loop.exe; }
+cpu_row "bare Win32 loop, same rule, 1 ms"
+kill "$bare_pid" 2>/dev/null || true; wait "$bare_pid" 2>/dev/null || true

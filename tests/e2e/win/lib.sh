@@ -149,6 +149,14 @@ win_start_app() {
     win_diagnose
     win_fail "main window did not appear"
   }
+  # Wine titles the X window when the program creates it, before the program has read its
+  # settings and macros and shown it; clicks before the window is mapped are lost, and a
+  # large macro folder makes that gap seconds long on a slow machine.
+  local _
+  for _ in $(seq 1 600); do
+    xwininfo -id "$WIN" 2>/dev/null | grep -q "Map State: IsViewable" && break
+    sleep 0.1
+  done
   echo "main window after $(($(date +%s) - t0)) s"
   sleep 1
   win_geometry "$WIN"
