@@ -258,8 +258,9 @@ void TFrmMain::EnterRecUi(const std::string& AText) {
   Panel1.SetVisible(false);
   Form.SetBounds({work.Right() - width - 16, work.Bottom() - height - 16, width, height});
   Form.SetCaption("  " + AText);
-  Form.Show();
-  Form.BringToFront();
+  // Keys a macro plays go to whichever window has the focus: the one the user was working
+  // in, not this caption, which only has to stay in sight.
+  Form.ShowWithoutFocus();
   Form.SetTopMost(true);
 }
 

@@ -146,6 +146,9 @@ class TFrmMain {
   bool SaveNewRecording(TRecordedMacro& macro, const std::string& stamp);
   // The low-level hook's procedure body for this window.
   void HookEvent(int nCode, std::uint32_t message, int x, int y);
+  // A wheel turn or a key from the hook (`data`: the distance turned, or the key's code).
+  void HookInput(std::uint32_t message, int x, int y, std::int32_t data);
+  std::string KeysNote() const;
 
   // ---- macro playback ----
   void StartMacroPlayback();
@@ -180,10 +183,17 @@ class TFrmMain {
   bool FRecording = false, FWaitingForRecordStart = false;
   std::uint32_t FRecordingStartTick = 0, FLastRecordTick = 0;
   std::vector<TMacroMouseEvent> FRecordedEvents;
+  // Keys seen down during the recording, recorded or not; and those kept out of it because
+  // they made one of the program's hotkeys (their release is left out too).
+  std::vector<bool> FRecKeysDown = std::vector<bool>(256), FRecKeysLeftOut = std::vector<bool>(256);
+  std::int32_t FRecWheelRest = 0;  // a part of a notch turned, waiting for the rest
   std::unique_ptr<ui::Timer> FCountdownTimer;
   int FCountdownValue = 0;
   bool FStopPlaybackRequested = false;
   int FPendingSelectedMacroIndex = -1;
+  // Whether a recording adds the keyboard's keys and the wheel's notches to the pointer.
+  bool FRecordKeys = false;
+  bool FRecordWheel = false;
   bool FHiddenForMacroPlayback = false;
   ui::Point FLastRecordedPoint;
   bool FHasLastRecordedPoint = false;

@@ -105,6 +105,16 @@ class WindowPeer : public WidgetPeer<WindowWidget, ui::WindowPeer> {
     w()->activateWindow();
   }
 
+  // A window the pointer may have to reach while keys go to the window the user works in:
+  // shown and raised like any other, but never activated, so a played key lands there.
+  void showWithoutFocus() override {
+    const bool before = w()->testAttribute(Qt::WA_ShowWithoutActivating);
+    w()->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (!w()->isVisible()) setVisible(true);
+    w()->raise();
+    w()->setAttribute(Qt::WA_ShowWithoutActivating, before);
+  }
+
   void restore() override {
     if (w()->isMinimized()) w()->showNormal();
   }

@@ -140,6 +140,7 @@ class X11Mouse : public platform::MouseInputSink {
  public:
   X11Mouse(Display* dpy, X11Screen& screen, PointerButtons& buttons);
   void Send(const platform::MouseInputRecord& record) override;
+  void SendKey(const platform::KeyInputRecord& record) override;
 
  private:
   void Button(unsigned logical, bool down);
@@ -190,11 +191,12 @@ class X11MouseHook : public platform::MouseHook {
   ~X11MouseHook() override;
   bool Install(Callback callback) override;
   void Remove() override;
+  void AlsoReport(InputCallback input, bool keys) override;
 
  private:
   struct Event {
     int type;
-    unsigned button;  // physical
+    unsigned button;  // physical; the keycode of a key event
     int x, y;
   };
   static void OnRecord(XPointer self, XRecordInterceptData* data);
@@ -210,6 +212,8 @@ class X11MouseHook : public platform::MouseHook {
   std::thread thread_;
   std::unique_ptr<QTimer> flushTimer_;
   Callback callback_;
+  InputCallback input_, pendingInput_;
+  bool pendingKeys_ = false;
   std::uint64_t generation_ = 0;  // UI thread only
 
   std::mutex mutex_;  // guards everything below, shared with the helper thread

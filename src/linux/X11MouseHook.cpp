@@ -4,9 +4,11 @@
 
 #include "linux/X11Internal.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xproto.h>
 
 #include <chrono>
+#include <utility>
 
 namespace linuxdesktop {
 
@@ -46,15 +48,23 @@ X11MouseHook::~X11MouseHook() { Remove(); }
 // position of that very event; it only listens, so input is never swallowed or changed.
 // Its data connection blocks in XRecordEnableContext, so a helper thread owns it; the
 // thread touches nothing but that connection and the queue.
+void X11MouseHook::AlsoReport(InputCallback input, bool keys) {
+  pendingInput_ = std::move(input);
+  pendingKeys_ = keys;
+}
+
 bool X11MouseHook::Install(Callback callback) {
   Remove();
+  InputCallback input = std::exchange(pendingInput_, nullptr);
+  const bool keys = std::exchange(pendingKeys_, false) && input;
   if (!haveRecord_) return false;
   DisplayPtr data(XOpenDisplay(DisplayString(control_)));
   if (!data) return false;
 
   XRecordRange* range = XRecordAllocRange();
   if (!range) return false;
-  range->device_events.first = ButtonPress;
+  // The device events run KeyPress, KeyRelease, ButtonPress, ButtonRelease, MotionNotify.
+  range->device_events.first = keys ? KeyPress : ButtonPress;
   range->device_events.last = MotionNotify;
   XRecordClientSpec clients = XRecordAllClients;
   const XRecordContext ctx = XRecordCreateContext(control_, 0, &clients, 1, &range, 1);
@@ -92,6 +102,7 @@ bool X11MouseHook::Install(Callback callback) {
     return false;
   }
   callback_ = std::move(callback);
+  input_ = std::move(input);
   // The server collects recorded events in a buffer that it sends only when it is full or
   // when it writes to some client anyway. On a quiet desktop the last moves of a gesture
   // would wait there; a round trip now and then makes the server write, and the buffer
@@ -115,6 +126,7 @@ void X11MouseHook::Remove() {
   data_.reset();
   recordContext_ = 0;
   callback_ = nullptr;
+  input_ = nullptr;
   std::lock_guard lock(mutex_);
   queue_.clear();
   wakePosted_ = false;
@@ -131,7 +143,7 @@ void X11MouseHook::OnRecord(XPointer self, XRecordInterceptData* data) {
              data->data_len * 4 >= sizeof(xEvent)) {
     const auto* e = reinterpret_cast<const xEvent*>(data->data);
     const int type = e->u.u.type & 0x7F;
-    if (type == MotionNotify || type == ButtonPress || type == ButtonRelease) {
+    if (type >= KeyPress && type <= MotionNotify) {
       std::lock_guard lock(hook->mutex_);
       hook->queue_.push_back({type, e->u.u.detail, e->u.keyButtonPointer.rootX,
                               e->u.keyButtonPointer.rootY});
@@ -155,14 +167,27 @@ void X11MouseHook::Deliver(std::uint64_t generation) {
     wakePosted_ = false;
   }
   const Callback callback = callback_;  // Remove() inside it must not destroy it mid-call
+  const InputCallback input = input_;
   for (const Event& e : batch) {
     if (generation != generation_ || !callback) return;
+    if (e.type == KeyPress || e.type == KeyRelease) {
+      // The first level's keysym names the key whatever modifiers are held, as a Windows
+      // virtual-key code does; the live keymap follows a layout switched meanwhile.
+      const std::uint32_t vk =
+          hotkeys::KeysymToVk(static_cast<std::uint32_t>(XkbKeycodeToKeysym(control_, static_cast<KeyCode>(e.button), 0, 0)));
+      if (vk != 0 && input)
+        input(e.type == KeyPress ? platform::kWmKeyDown : platform::kWmKeyUp, 0, 0, static_cast<std::int32_t>(vk));
+      continue;
+    }
     // Recorded buttons are physical; the program speaks of the user's logical buttons.
     const unsigned button = e.type == MotionNotify ? 0 : buttons_.Logical(e.button);
     if (const std::uint32_t message = MessageOf(e.type, button)) {
       // The server reports root positions; the program's are measured from the primary monitor.
       const ui::Point p = screen_.Layout().FromSystem({e.x, e.y});
       callback(0, message, p.x, p.y);
+      // Buttons 4 and 5 are the wheel's notches, away from the user and towards.
+      if (message == platform::kWmMouseWheel && input && generation == generation_)
+        input(message, p.x, p.y, button == 4 ? platform::kWheelNotch : -platform::kWheelNotch);
     }
   }
 }

@@ -16,6 +16,7 @@
 #include <ctime>
 #include <set>
 
+#include "hotkeys/VkKeysyms.h"
 #include "linux/Monotonic.h"
 
 namespace linuxdesktop {
@@ -273,7 +274,31 @@ void X11Mouse::Send(const platform::MouseInputRecord& r) {
   if (r.flags & platform::kMouseRightUp) Button(3, false);
   if (r.flags & platform::kMouseMiddleDown) Button(2, true);
   if (r.flags & platform::kMouseMiddleUp) Button(2, false);
+  if (r.flags & platform::kMouseWheel) {
+    // X has no wheel axis in the core protocol: each notch is a click of button 4 (away
+    // from the user) or 5 (towards), which are not remapped for left-handed users.
+    const unsigned button = r.wheel > 0 ? 4u : 5u;
+    const std::int64_t distance = r.wheel > 0 ? std::int64_t{r.wheel} : -std::int64_t{r.wheel};
+    // A part of a notch still scrolls a little on Windows; here it is a whole one.
+    const std::int64_t notches = std::min<std::int64_t>(
+        (distance + platform::kWheelNotch - 1) / platform::kWheelNotch, 1000);
+    for (std::int64_t i = 0; i < notches; ++i) {
+      XTestFakeButtonEvent(dpy_, button, True, CurrentTime);
+      XTestFakeButtonEvent(dpy_, button, False, CurrentTime);
+    }
+  }
   // XFlush, not XSync: the record is on its way and a click costs no round trip.
+  XFlush(dpy_);
+}
+
+// The key is looked up in the live keymap each time, so a layout switched since the last
+// key is honoured; a key the layout lacks is not typed rather than typed as something else.
+void X11Mouse::SendKey(const platform::KeyInputRecord& r) {
+  const std::uint32_t keysym = hotkeys::VkToKeysym(r.vk);
+  if (keysym == 0) return;
+  const KeyCode keycode = XKeysymToKeycode(dpy_, keysym);
+  if (keycode == 0) return;
+  XTestFakeKeyEvent(dpy_, keycode, r.down ? True : False, CurrentTime);
   XFlush(dpy_);
 }
 

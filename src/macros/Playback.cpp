@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "app/FrmMain.h"
@@ -20,6 +23,14 @@ constexpr std::uint64_t kWaitSliceMs = 50;
 // delay beyond this limit (a dialog opened while the queue was served, a stalled
 // system) is not caught up with a burst of events: the schedule moves on from there.
 constexpr std::uint64_t kLateLimitMs = 50;
+
+// Notches as the distance a wheel record carries, held to what 32 bits can say: a
+// hand-written count in the millions scrolls as far as one record can, not backwards.
+std::int32_t WheelDistance(std::int32_t notches) {
+  constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max() / platform::kWheelNotch;
+  const std::int64_t n = std::clamp<std::int64_t>(notches, -kLimit, kLimit);
+  return static_cast<std::int32_t>(n * platform::kWheelNotch);
+}
 
 }  // namespace
 
@@ -85,6 +96,13 @@ void TFrmMain::PlayMacro() {
         // A courtesy on the way out; the error that ended playback is the one to report.
       }
     });
+    held.ReleaseAllKeys([this](std::uint32_t vk) {
+      try {
+        svc_.mouse.SendKey({vk, false});
+      } catch (...) {
+        // As above.
+      }
+    });
   };
   try {
     while (!stopped()) {
@@ -112,6 +130,20 @@ void TFrmMain::PlayMacro() {
             MoveMouseTo(e.X, e.Y);
             SendMouseUp(e.Button);
             held.Released(e.Button);
+            break;
+          case mekKeyDown:
+          case mekKeyUp:
+            // Codes outside a byte are no key at all: waited for like an unknown kind.
+            if (e.Button < 1 || e.Button > 255) break;
+            svc_.mouse.SendKey({static_cast<std::uint32_t>(e.Button), e.Kind == mekKeyDown});
+            if (e.Kind == mekKeyDown)
+              held.KeyPressed(e.Button);
+            else
+              held.KeyReleased(e.Button);
+            break;
+          case mekWheel:
+            MoveMouseTo(e.X, e.Y);
+            if (e.Button != 0) svc_.mouse.Send({0, 0, platform::kMouseWheel, WheelDistance(e.Button)});
             break;
           default:
             break;  // a kind from a hand-edited file: its wait is kept, nothing is sent

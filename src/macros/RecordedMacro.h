@@ -5,7 +5,17 @@
 #include <string>
 #include <vector>
 
-enum TMacroEventKind : std::uint8_t { mekMove = 0, mekDown = 1, mekUp = 2 };
+// Key events carry the Windows virtual-key code in Button (X and Y 0); a wheel event
+// carries its signed notches in Button, positive away from the user, at X, Y. A copy that
+// predates a kind keeps its wait and sends nothing for it.
+enum TMacroEventKind : std::uint8_t {
+  mekMove = 0,
+  mekDown = 1,
+  mekUp = 2,
+  mekKeyDown = 3,
+  mekKeyUp = 4,
+  mekWheel = 5
+};
 
 struct TMacroMouseEvent {
   std::uint32_t DeltaMs = 0;  // from the start of the recording, not from the previous event

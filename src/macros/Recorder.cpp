@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <utility>
 
 #include "app/FrmMain.h"
@@ -18,13 +21,19 @@ void LowLevelMouseProc(int nCode, std::uint32_t AMessage, int x, int y) {
   form->HookEvent(nCode, AMessage, x, y);
 }
 
+// The user is told before the recording begins that what they type will be in it.
+std::string TFrmMain::KeysNote() const {
+  return FRecordKeys ? " " + TranslateText("Keys are recorded too.") : std::string();
+}
+
 void TFrmMain::btnCreateMacrosClick() { BeginRecordingCountdown(); }
 
 void TFrmMain::BeginRecordingCountdown() {
   if (FRecording || FRunning || FWaitingForRecordStart) return;
   FWaitingForRecordStart = true;
   FCountdownValue = 10;
-  EnterRecUi(i18n::FormatText(TranslateText("Recording starts in %d..."), {std::to_string(FCountdownValue)}));
+  EnterRecUi(i18n::FormatText(TranslateText("Recording starts in %d..."), {std::to_string(FCountdownValue)}) +
+             KeysNote());
   FCountdownTimer->SetEnabled(true);
 }
 
@@ -37,7 +46,8 @@ void TFrmMain::CountdownTimerTimer() {
   // The blank caption for a tenth of a second makes each new number blink.
   SetRecUiText("");
   svc_.clock.Sleep(100);
-  SetRecUiText(i18n::FormatText(TranslateText("Recording starts in %d ..."), {std::to_string(FCountdownValue)}));
+  SetRecUiText(i18n::FormatText(TranslateText("Recording starts in %d ..."), {std::to_string(FCountdownValue)}) +
+               KeysNote());
   --FCountdownValue;
 }
 
@@ -50,6 +60,17 @@ void TFrmMain::StartRecording() {
   const std::uint32_t t = svc_.clock.GetTickCount();
   FRecordingStartTick = t;
   FLastRecordTick = t;
+  FRecKeysDown.assign(256, false);
+  FRecKeysLeftOut.assign(256, false);
+  FRecWheelRest = 0;
+  if (FRecordKeys || FRecordWheel)
+    svc_.mouseHook.AlsoReport(
+        [](std::uint32_t message, int x, int y, std::int32_t data) {
+          ui::Guarded([&] {
+            if (TFrmMain* form = TFrmMain::Instance()) form->HookInput(message, x, y, data);
+          });
+        },
+        FRecordKeys);
   InstallMouseHook();
   if (!FMouseHook) {
     // Without the hook a recording would hold the start position and nothing else, and
@@ -104,6 +125,54 @@ void TFrmMain::HookEvent(int nCode, std::uint32_t message, int x, int y) {
   RecordMouseEvent(kind, x, y, button);
 }
 
+void TFrmMain::HookInput(std::uint32_t message, int x, int y, std::int32_t data) {
+  if (!FRecording) return;
+  if (message == platform::kWmMouseWheel) {
+    if (!FRecordWheel) return;
+    // Fine-grained wheels and touchpads turn by parts of a notch: they add up to whole ones.
+    const std::int64_t turned = std::int64_t{FRecWheelRest} + data;
+    const std::int64_t notches = turned / platform::kWheelNotch;
+    FRecWheelRest = static_cast<std::int32_t>(turned % platform::kWheelNotch);
+    if (notches == 0) return;
+    RecordMouseEvent(mekMove, x, y, -1);
+    RecordMouseEvent(mekWheel, x, y, static_cast<int>(std::clamp<std::int64_t>(notches, -1000000, 1000000)));
+    return;
+  }
+  const bool down = message == platform::kWmKeyDown || message == platform::kWmSysKeyDown;
+  const bool up = message == platform::kWmKeyUp || message == platform::kWmSysKeyUp;
+  if (!FRecordKeys || (!down && !up) || data < 1 || data > 255) return;
+  const auto vk = static_cast<std::uint32_t>(data);
+  using hotkeys::kModAlt, hotkeys::kModControl, hotkeys::kModShift, hotkeys::kModWin;
+  if (down) {
+    if (!FRecKeysDown[vk]) {
+      // The modifiers held as this key goes down, without the key itself.
+      auto held = [this](std::initializer_list<std::uint32_t> keys) {
+        for (std::uint32_t k : keys)
+          if (FRecKeysDown[k]) return true;
+        return false;
+      };
+      std::uint32_t mods = 0;
+      if (held({0x12, 0xA4, 0xA5}) && vk != 0x12 && vk != 0xA4 && vk != 0xA5) mods |= kModAlt;
+      if (held({0x11, 0xA2, 0xA3}) && vk != 0x11 && vk != 0xA2 && vk != 0xA3) mods |= kModControl;
+      if (held({0x10, 0xA0, 0xA1}) && vk != 0x10 && vk != 0xA0 && vk != 0xA1) mods |= kModShift;
+      if (held({0x5B, 0x5C}) && vk != 0x5B && vk != 0x5C) mods |= kModWin;
+      for (const THotkeyData* hk : {&FStartHK, &FStpHK, &FStartMacrosHK})
+        if (hk->Vk == vk && (hk->Modifiers & (kModAlt | kModControl | kModShift | kModWin)) == mods)
+          FRecKeysLeftOut[vk] = true;
+    }
+    FRecKeysDown[vk] = true;
+  } else {
+    // A key pressed before the recording began (the start hotkey's) is let go of outside it.
+    if (!FRecKeysDown[vk]) return;
+    FRecKeysDown[vk] = false;
+  }
+  if (FRecKeysLeftOut[vk]) {
+    if (up) FRecKeysLeftOut[vk] = false;
+    return;
+  }
+  RecordMouseEvent(down ? mekKeyDown : mekKeyUp, 0, 0, data);
+}
+
 void TFrmMain::RecordMouseEvent(TMacroEventKind AKind, int AX, int AY, int AButton) {
   if (!FRecording) return;
   if (AKind == mekMove) {
@@ -133,6 +202,34 @@ void TFrmMain::StopRecording(const std::string& AReason) {
     duration = FLastRecordTick - FRecordingStartTick;  // the last event's time, not the stop's
   }
   LeaveRecUi();
+  // The stop hotkey's modifiers end the list, pressed and perhaps already released again
+  // when the hotkey arrives: they are no part of what the user did. And a key still down
+  // when the recording stops would be held at the end of every playback: it is left out.
+  {
+    bool dropped = false;
+    auto isModifier = [](std::int32_t vk) {
+      return (vk >= 0x10 && vk <= 0x12) || (vk >= 0xA0 && vk <= 0xA5) || vk == 0x5B || vk == 0x5C;
+    };
+    while (!FRecordedEvents.empty() &&
+           (FRecordedEvents.back().Kind == mekKeyDown || FRecordedEvents.back().Kind == mekKeyUp) &&
+           isModifier(FRecordedEvents.back().Button)) {
+      FRecordedEvents.pop_back();
+      dropped = true;
+    }
+    std::vector<bool> releasedLater(256);
+    for (size_t i = FRecordedEvents.size(); i-- > 0;) {
+      const TMacroMouseEvent& e = FRecordedEvents[i];
+      if (e.Button < 1 || e.Button > 255) continue;
+      const auto vk = static_cast<size_t>(e.Button);
+      if (e.Kind == mekKeyUp) {
+        releasedLater[vk] = true;
+      } else if (e.Kind == mekKeyDown && !releasedLater[vk]) {
+        FRecordedEvents.erase(FRecordedEvents.begin() + static_cast<std::ptrdiff_t>(i));
+        dropped = true;
+      }
+    }
+    if (dropped && !FRecordedEvents.empty()) duration = FRecordedEvents.back().DeltaMs;
+  }
   if (FRecordedEvents.empty()) {
     SetStatus(TranslateText("Macro recording cancelled or empty."));
   } else {

@@ -113,9 +113,14 @@ const SettingKey kSettingKeys[] = {
     {"Macros", "selected", [](TFrmMain&) { return -1; },
      [](TFrmMain& f, int v) { f.FPendingSelectedMacroIndex = v; },
      [](TFrmMain& f) { return f.lbMacroses.ItemIndex(); }},
+    // Both off unless asked for: a recording made with an older copy in mind stays mouse only.
+    {"Macros", "recordKeys", [](TFrmMain&) { return 0; },
+     [](TFrmMain& f, int v) { f.FRecordKeys = v != 0; }, [](TFrmMain& f) { return Bool(f.FRecordKeys); }},
+    {"Macros", "recordWheel", [](TFrmMain&) { return 0; },
+     [](TFrmMain& f, int v) { f.FRecordWheel = v != 0; }, [](TFrmMain& f) { return Bool(f.FRecordWheel); }},
 };
 
-static_assert(std::size(kSettingKeys) == 24);
+static_assert(std::size(kSettingKeys) == 26);
 
 }  // namespace
 

@@ -15,6 +15,8 @@ class WindowPeer : public virtual ControlPeer {
   // In or out of the top-most band, without moving or sizing the window.
   virtual void setTopMost(bool on) = 0;
   virtual void bringToFront() = 0;
+  // Shown and raised above its band, the keyboard focus left where it is.
+  virtual void showWithoutFocus() = 0;
   // Restore the application when it is minimised.
   virtual void restore() = 0;
   virtual void minimize() = 0;
@@ -42,6 +44,11 @@ class Window : public Container {
   void Show();
   void Hide() { SetVisible(false); }
   void BringToFront() { peer_->bringToFront(); }
+  // The peer shows the window its own way first; the visible state then only follows.
+  void ShowWithoutFocus() {
+    peer_->showWithoutFocus();
+    SetVisible(true);
+  }
   void Restore() {
     minimized_ = false;
     peer_->restore();

@@ -20,6 +20,7 @@ namespace win32 {
 class SendInputSink : public platform::MouseInputSink {
  public:
   void Send(const platform::MouseInputRecord& record) override;
+  void SendKey(const platform::KeyInputRecord& record) override;
 };
 
 class DesktopScreen : public platform::Screen {
@@ -70,12 +71,17 @@ class LowLevelMouseHook : public platform::MouseHook {
   ~LowLevelMouseHook() override;
   bool Install(Callback callback) override;
   void Remove() override;
+  void AlsoReport(InputCallback input, bool keys) override;
 
  private:
   static LRESULT CALLBACK HookProc(int nCode, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK KeyProc(int nCode, WPARAM wParam, LPARAM lParam);
 
   HHOOK hook_ = nullptr;
+  HHOOK keyHook_ = nullptr;
   Callback callback_;
+  InputCallback input_, pendingInput_;
+  bool pendingKeys_ = false;
 };
 
 class SystemClock : public platform::Clock {

@@ -134,6 +134,14 @@ void TopWindowPeer::bringToFront() {
   if (hwnd_) SetForegroundWindow(hwnd_);
 }
 
+// SetForegroundWindow would also hand this window the keyboard: the window the user was
+// typing in keeps it, so the keys a macro plays land there.
+void TopWindowPeer::showWithoutFocus() {
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOWNA);
+  SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 void TopWindowPeer::restore() {
   if (hwnd_ && IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
 }

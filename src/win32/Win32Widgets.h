@@ -127,6 +127,7 @@ class TopWindowPeer : public ui::WindowPeer, public HwndPeer {
   void setBounds(ui::Rect r) override;
   void setTopMost(bool on) override;
   void bringToFront() override;
+  void showWithoutFocus() override;
   void restore() override;
   void minimize() override;
   void repaint() override;

@@ -57,7 +57,7 @@ crlf "; my own notes" "[TARGET]" "MODE=1" "" "[interval]" "MS=5000" "h=-3" "m=\$
 run_app "hand-made file"
 for line in "mode=1" "ms=999" "h=0" "m=30" "s=0" "untilStopped=0" "count=1" "topMost=0" \
   "minimizeOnStart=1" "x=32" "y=100000" "vk=65" "mod=8" "keep=me" "jitterMs=0" "holdMs=80" \
-  "startDelayS=0" "selected=-1"; do
+  "startDelayS=0" "selected=-1" "recordKeys=0" "recordWheel=0"; do
   has_line "$line" || { cat -A "$INI"; win_fail "after loading and saving, no line \"$line\""; }
 done
 has_exact "; my own notes" || { cat -A "$INI"; win_fail "the comment line was lost"; }

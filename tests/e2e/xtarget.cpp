@@ -1,6 +1,8 @@
 // A plain X window that records every button press it receives, one line per press:
 // "button x y time" (window coordinates, server time in ms), flushed at once, so a test
 // can count the clicks a program sends to it.
+// With XTARGET_KEYS=FILE in the environment it also takes the keyboard and writes the
+// name of every key typed into it to FILE, one a line, so a test can see where keys went.
 //   xtarget TITLE OUTFILE [X Y W H]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -40,7 +42,13 @@ int main(int argc, char** argv) {
   hints.width = static_cast<int>(w);
   hints.height = static_cast<int>(h);
   XSetWMNormalHints(d, win, &hints);
-  XSelectInput(d, win, ButtonPressMask | StructureNotifyMask);
+  const char* keysPath = std::getenv("XTARGET_KEYS");
+  FILE* keys = keysPath ? std::fopen(keysPath, "w") : nullptr;
+  if (keysPath && !keys) {
+    std::perror(keysPath);
+    return 1;
+  }
+  XSelectInput(d, win, ButtonPressMask | StructureNotifyMask | (keys ? KeyPressMask : 0));
   Atom wmDelete = XInternAtom(d, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(d, win, &wmDelete, 1);
   XMapWindow(d, win);
@@ -52,6 +60,11 @@ int main(int argc, char** argv) {
       std::fprintf(out, "%u %d %d %lu\n", e.xbutton.button, e.xbutton.x, e.xbutton.y,
                    static_cast<unsigned long>(e.xbutton.time));
       std::fflush(out);
+    } else if (e.type == KeyPress && keys) {
+      const KeySym sym = XLookupKeysym(&e.xkey, 0);
+      const char* name = XKeysymToString(sym);
+      std::fprintf(keys, "%s\n", name ? name : "?");
+      std::fflush(keys);
     } else if (e.type == ClientMessage && static_cast<Atom>(e.xclient.data.l[0]) == wmDelete) {
       break;
     }
@@ -59,5 +72,6 @@ int main(int argc, char** argv) {
   XDestroyWindow(d, win);
   XCloseDisplay(d);
   std::fclose(out);
+  if (keys) std::fclose(keys);
   return 0;
 }

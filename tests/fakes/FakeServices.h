@@ -62,6 +62,12 @@ class FakeMouse : public platform::MouseInputSink {
     sent.push_back(r);
     sentAt.push_back(clock ? clock->now : 0);
   }
+  std::vector<platform::KeyInputRecord> keys;
+  std::vector<std::uint64_t> keysAt;
+  void SendKey(const platform::KeyInputRecord& r) override {
+    keys.push_back(r);
+    keysAt.push_back(clock ? clock->now : 0);
+  }
 };
 
 class FakeScreen : public platform::Screen {
@@ -114,16 +120,36 @@ class FakeMouseHook : public platform::MouseHook {
   int installs = 0, removes = 0;
   bool Install(Callback cb) override {
     ++installs;
-    if (failInstall) return false;
+    input = std::move(pendingInput);
+    keys = pendingKeys;
+    pendingInput = nullptr;
+    pendingKeys = false;
+    if (failInstall) {
+      input = nullptr;
+      return false;
+    }
     callback = std::move(cb);
     return true;
   }
   void Remove() override {
     ++removes;
     callback = nullptr;
+    input = nullptr;
+    keys = false;
   }
   void Event(std::uint32_t message, int x, int y, int nCode = 0) {
     if (callback) callback(nCode, message, x, y);
+  }
+  InputCallback input, pendingInput;
+  bool keys = false, pendingKeys = false;
+  void AlsoReport(InputCallback cb, bool withKeys) override {
+    pendingInput = std::move(cb);
+    pendingKeys = withKeys;
+  }
+  // What the platform would report: keys only when they were asked for.
+  void Input(std::uint32_t message, int x, int y, std::int32_t data) {
+    const bool isKey = message >= platform::kWmKeyDown && message <= platform::kWmSysKeyUp;
+    if (callback && input && (keys || !isKey)) input(message, x, y, data);
   }
 };
 

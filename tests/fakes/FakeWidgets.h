@@ -34,6 +34,8 @@ struct FakeWindowPeer : ui::WindowPeer, FakeControlPeer {
   void setBounds(ui::Rect r) override { outer = r; }
   void setTopMost(bool on) override { topMost = on; }
   void bringToFront() override { ++bringToFrontCount; }
+  int showWithoutFocusCount = 0;
+  void showWithoutFocus() override { ++showWithoutFocusCount; }
   void restore() override { ++restoreCount; }
   bool minimized = false;
   void minimize() override { minimized = true; }

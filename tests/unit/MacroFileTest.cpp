@@ -64,6 +64,27 @@ TEST(MacroFile, WritesTheDocumentedLayoutAndReadsItBack) {
   EXPECT_EQ(back->FileName(), "");
 }
 
+// Keys and the wheel are events like the others: an older file reads exactly as before,
+// and the new kinds keep their code or notch count in the button field through a save.
+TEST(MacroFile, KeyAndWheelEventsUseTheButtonFieldAndOldFilesReadUnchanged) {
+  auto old = TRecordedMacro::FromText(kExampleFile);
+  EXPECT_EQ(old->ToText(), kExampleFile);
+
+  const char* const keysAndWheel =
+      "\xEF\xBB\xBF"
+      "DurationMs=900\r\n"
+      "E=0|3|0|0|65\r\n"
+      "E=40|4|0|0|65\r\n"
+      "E=100|5|300|200|3\r\n"
+      "E=200|5|300|200|-2\r\n"
+      "E=900|3|0|0|160\r\n";
+  auto m = TRecordedMacro::FromText(keysAndWheel);
+  EXPECT_EQ(m->Events(), (Events{Ev(0, mekKeyDown, 0, 0, 65), Ev(40, mekKeyUp, 0, 0, 65),
+                                 Ev(100, mekWheel, 300, 200, 3), Ev(200, mekWheel, 300, 200, -2),
+                                 Ev(900, mekKeyDown, 0, 0, 160)}));
+  EXPECT_EQ(m->ToText(), keysAndWheel);
+}
+
 TEST(MacroFile, RoundTripKeepsExtremeValues) {
   TRecordedMacro m;
   m.SetName("a=b |c| ünï \xE2\x82\xAC");  // "=" and "|" in a name are plain text

@@ -72,6 +72,50 @@ TEST_F(MacroPlaybackTest, OnePassSendsEveryEventAtItsOffsetMovingBeforeEachButto
   EXPECT_LE(*std::max_element(p.clock.sleeps.begin(), p.clock.sleeps.end()), 50u);
 }
 
+// Keys are typed at their offsets without touching the pointer; a wheel step moves to its
+// point first and turns by whole notches. Codes that are no key are waited for only.
+TEST_F(MacroPlaybackTest, KeysAndWheelStepsAreSentAtTheirOffsets) {
+  using platform::KeyInputRecord;
+  AddAndSelect({Ev(0, mekKeyDown, 0, 0, 'A'), Ev(30, mekKeyUp, 0, 0, 'A'), Ev(50, mekKeyDown, 0, 0, 0),
+                Ev(60, mekKeyDown, 0, 0, 256), Ev(100, mekWheel, 1919, 1079, 3),
+                Ev(200, mekWheel, 0, 0, -2), Ev(250, mekWheel, 0, 0, 0),
+                Ev(300, mekWheel, 0, 0, 2147483647)});
+  RepeatCount(1);
+  p.clock.now = 1000;
+  f->btnStart.UserClicked();
+  EXPECT_EQ(p.mouse.keys, (std::vector<KeyInputRecord>{{'A', true}, {'A', false}}));
+  EXPECT_EQ(p.mouse.keysAt, (std::vector<std::uint64_t>{1000, 1030}));
+  using namespace platform;
+  EXPECT_EQ(SentSince(1000), (std::vector<Sent>{{100, kMove},
+                                                {100, kMouseWheel},
+                                                {200, kMove},
+                                                {200, kMouseWheel},
+                                                {250, kMove},  // no notches: nothing turns
+                                                {300, kMove},
+                                                {300, kMouseWheel}}));
+  EXPECT_EQ(p.mouse.sent[0], (MouseInputRecord{65535, 65535, kMove}));
+  EXPECT_EQ(p.mouse.sent[1].wheel, 360);
+  EXPECT_EQ(p.mouse.sent[3].wheel, -240);
+  // A hand-written count far beyond one record still scrolls forwards, as far as it can.
+  EXPECT_EQ(p.mouse.sent[6].wheel, 2147483647 / 120 * 120);
+}
+
+// A stop lets go of the keys playback holds, as of its buttons, and of nothing it released.
+TEST_F(MacroPlaybackTest, AStopReleasesTheKeysPlaybackHolds) {
+  using platform::KeyInputRecord;
+  AddAndSelect({Ev(0, mekKeyDown, 0, 0, 0x10), Ev(0, mekKeyDown, 0, 0, 'B'), Ev(10, mekKeyUp, 0, 0, 'B'),
+                Ev(20, mekKeyDown, 0, 0, 'C'), Ev(20, mekDown, 5, 5, 0), Ev(5000, mekKeyUp, 0, 0, 'C')});
+  RepeatCount(1);
+  WhileServing([&] {
+    if (p.clock.now >= 1000 && f->FRunning) f->btnStop.UserClicked();
+  });
+  f->btnStart.UserClicked();
+  EXPECT_EQ(p.mouse.keys, (std::vector<KeyInputRecord>{
+                              {0x10, true}, {'B', true}, {'B', false}, {'C', true}, {0x10, false}, {'C', false}}));
+  EXPECT_GE(p.mouse.keysAt.back(), 1000u);
+  EXPECT_EQ(p.mouse.sent.back().flags, platform::kMouseLeftUp);
+}
+
 TEST_F(MacroPlaybackTest, EventsKeepTheRecordedScheduleWhenSendingAndServingTakeTime) {
   std::vector<TMacroMouseEvent> events;
   for (std::uint32_t t = 0; t <= 1000; t += 10) events.push_back(Ev(t, mekMove, 1, 1, -1));

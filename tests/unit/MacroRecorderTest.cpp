@@ -118,6 +118,92 @@ TEST_F(MacroRecorderTest, HookEventsBecomeEventsByTheTable) {
   EXPECT_EQ(f->FLastRecordTick, p.clock.GetTickCount());
 }
 
+// Keys and wheel notches are recorded only when their option is on; with both off the
+// hook is not even asked for them.
+TEST_F(MacroRecorderTest, KeysAndWheelNotchesAreRecordedOnlyWhenAskedFor) {
+  using namespace platform;
+  struct Case {
+    bool keys, wheel;
+    Events expected;
+  } cases[] = {
+      {false, false, {Ev(0, mekMove, 500, 400, -1)}},
+      {true, false, {Ev(0, mekMove, 500, 400, -1), Ev(10, mekKeyDown, 0, 0, 'A'), Ev(20, mekKeyUp, 0, 0, 'A'),
+                     Ev(25, mekKeyDown, 0, 0, 0x12), Ev(26, mekKeyUp, 0, 0, 0x12)}},
+      {false, true, {Ev(0, mekMove, 500, 400, -1), Ev(30, mekMove, 7, 8, -1), Ev(30, mekWheel, 7, 8, 2),
+                     Ev(40, mekWheel, 7, 8, -1), Ev(50, mekWheel, 7, 8, 1)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.keys) + std::to_string(c.wheel));
+    f.reset();  // the hook reaches the window through the one instance
+    Open();
+    f->FRecordKeys = c.keys;
+    f->FRecordWheel = c.wheel;
+    p.clock.now = 0;
+    RecordNow();
+    EXPECT_EQ(p.hook.keys, c.keys);
+    p.clock.now = 10, p.hook.Input(kWmKeyDown, 0, 0, 'A');
+    p.clock.now = 20, p.hook.Input(kWmKeyUp, 0, 0, 'A');
+    p.clock.now = 25, p.hook.Input(kWmSysKeyDown, 0, 0, 0x12);
+    p.clock.now = 26, p.hook.Input(kWmSysKeyUp, 0, 0, 0x12);
+    p.hook.Input(kWmKeyDown, 0, 0, 0);    // no key: nothing
+    p.hook.Input(kWmKeyDown, 0, 0, 300);  // no key either
+    p.clock.now = 30, p.hook.Input(kWmMouseWheel, 7, 8, 240);
+    p.clock.now = 40, p.hook.Input(kWmMouseWheel, 7, 8, -120);
+    // A fine-grained wheel: three thirds make one notch, at the turn that completes it.
+    p.clock.now = 45, p.hook.Input(kWmMouseWheel, 7, 8, 40);
+    p.hook.Input(kWmMouseWheel, 7, 8, 40);
+    p.clock.now = 50, p.hook.Input(kWmMouseWheel, 7, 8, 40);
+    EXPECT_EQ(f->FRecordedEvents, c.expected);
+    Hotkey(hotkeys::kStopHotkeyId);
+  }
+}
+
+// The keys that make the program's hotkeys are never part of a macro, nor are the
+// modifiers of the stop hotkey that end it, nor releases of keys pressed before it began;
+// the same letter without the hotkey's modifiers is an ordinary key.
+TEST_F(MacroRecorderTest, TheProgramsOwnHotkeysAreNeverRecorded) {
+  using namespace platform;
+  Open();
+  f->FRecordKeys = true;
+  p.clock.now = 0;
+  RecordNow();
+  auto key = [&](std::uint64_t t, std::uint32_t message, int vk) {
+    p.clock.now = t;
+    p.hook.Input(message, 0, 0, vk);
+  };
+  // The start hotkey's keys, pressed before the recording began, are let go of now.
+  key(5, kWmKeyUp, 'R'), key(6, kWmKeyUp, 0x11), key(7, kWmKeyUp, 0x10);
+  key(10, kWmKeyDown, 'X'), key(11, kWmKeyUp, 'X');  // X alone: typed
+  // Ctrl+Shift+S is the start hotkey: S is left out, the modifiers around it are typed.
+  key(20, kWmKeyDown, 0xA2), key(21, kWmKeyDown, 0xA0), key(22, kWmKeyDown, 'S'), key(23, kWmKeyDown, 'S');
+  key(24, kWmKeyUp, 'S'), key(25, kWmKeyUp, 0xA0), key(26, kWmKeyUp, 0xA2);
+  key(30, kWmKeyDown, 'S'), key(31, kWmKeyUp, 'S');  // S alone: typed
+  key(32, kWmKeyDown, 'Q');                           // still down at the stop: left out
+  // The stop hotkey: its modifiers go down, X goes down, the recording ends.
+  // The stop hotkey: its modifiers go down, X goes down, and all are up again before the
+  // hotkey reaches the recorder.
+  key(40, kWmKeyDown, 0x11), key(41, kWmKeyDown, 0x10), key(42, kWmKeyDown, 'X');
+  key(43, kWmKeyUp, 'X'), key(44, kWmKeyUp, 0x10), key(45, kWmKeyUp, 0x11);
+  Hotkey(hotkeys::kStopHotkeyId);
+  ASSERT_EQ(f->FMacros.size(), 1u);
+  const TRecordedMacro& m = *f->FMacros[0];
+  EXPECT_EQ(m.Events(), (Events{Ev(0, mekMove, 500, 400, -1), Ev(10, mekKeyDown, 0, 0, 'X'),
+                                Ev(11, mekKeyUp, 0, 0, 'X'), Ev(20, mekKeyDown, 0, 0, 0xA2),
+                                Ev(21, mekKeyDown, 0, 0, 0xA0), Ev(25, mekKeyUp, 0, 0, 0xA0),
+                                Ev(26, mekKeyUp, 0, 0, 0xA2), Ev(30, mekKeyDown, 0, 0, 'S'),
+                                Ev(31, mekKeyUp, 0, 0, 'S')}));
+  EXPECT_EQ(m.DurationMs(), 31u);  // the last event kept, not the dropped presses
+}
+
+TEST_F(MacroRecorderTest, TheCountdownSaysWhenKeysAreRecorded) {
+  Open();
+  f->FRecordKeys = true;
+  f->btnCreateMacros.UserClicked();
+  EXPECT_EQ(Caption(), "  Recording starts in 10... Keys are recorded too.");
+  p.clock.Advance(1000);
+  EXPECT_EQ(Caption(), "  Recording starts in 10 ... Keys are recorded too.");
+}
+
 TEST_F(MacroRecorderTest, TimesSurviveAWrapOfTheTickCounter) {
   p.clock.tickBase = 0xFFFFFFFFu - 4;
   Open();

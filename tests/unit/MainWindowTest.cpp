@@ -82,7 +82,13 @@ TEST_F(MainWindowTest, CompactWindowSizeAndPlace) {
   } cases[] = {{600, 300}, {399, 200}, {1001, 500}};
   for (const Case& c : cases) {
     win().outer = {50, 60, c.savedWidth, 700};
+    const int activations = win().bringToFrontCount;
+    const int shownQuietly = win().showWithoutFocusCount;
     f.EnterRecUi("Running");
+    // The keyboard stays with the window the user works in: the caption is only raised.
+    EXPECT_EQ(win().bringToFrontCount, activations);
+    EXPECT_EQ(win().showWithoutFocusCount, shownQuietly + 1);
+    EXPECT_TRUE(f.Form.Visible());
     const ui::Rect r = win().outer;
     EXPECT_EQ(r.width, c.expectedWidth);
     EXPECT_EQ(r.height, 23 + 2 * 4);  // caption + two sizing frames, whatever the saved height

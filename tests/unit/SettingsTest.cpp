@@ -86,9 +86,9 @@ const char* const kFirstStartFile =
     "[HotkeyStop]\r\nvk=88\r\nmod=6\r\n\r\n"
     "[HotkeyStartMacros]\r\nvk=82\r\nmod=6\r\n\r\n"
     "[Coords]\r\nx=0\r\ny=0\r\n\r\n"
-    "[Macros]\r\nselected=-1\r\n";
+    "[Macros]\r\nselected=-1\r\nrecordKeys=0\r\nrecordWheel=0\r\n";
 
-TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll24KeysInOrder) {
+TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll26KeysInOrder) {
   Open();
   EXPECT_TRUE(f->rbCurrentCursorPosition.Checked());
   EXPECT_FALSE(f->edtCoordX.Enabled());
@@ -107,7 +107,7 @@ TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll24KeysInOrder) {
                 "UI/topMost=0", "Delay/startDelayS=0", "UI/minimizeOnStart=0", "HotkeyStart/vk=83",
                 "HotkeyStart/mod=6", "HotkeyStop/vk=88", "HotkeyStop/mod=6",
                 "HotkeyStartMacros/vk=82", "HotkeyStartMacros/mod=6", "Coords/x=0", "Coords/y=0",
-                "Macros/selected=-1"}));
+                "Macros/selected=-1", "Macros/recordKeys=0", "Macros/recordWheel=0"}));
   EXPECT_EQ(Slurp(), kFirstStartFile);
 }
 
@@ -133,6 +133,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   f->FStartMacrosHK = {0xFFFFFFFF, 0x80000000};
   f->edtCoordX.SetValue(100000);
   f->edtCoordY.SetValue(9);
+  f->FRecordKeys = true;
+  f->FRecordWheel = true;
   Close();
   const std::string saved = Slurp();
   f.reset();
@@ -152,6 +154,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   EXPECT_EQ(f->cbClickType.ItemIndex(), 2);
   EXPECT_TRUE(f->seHoldMs.Enabled());
   EXPECT_EQ(f->seHoldMs.Value(), 7);
+  EXPECT_TRUE(f->FRecordKeys);
+  EXPECT_TRUE(f->FRecordWheel);
   EXPECT_TRUE(f->chkMinimizeToTrayOnStart.Checked());
   EXPECT_FALSE(f->chkTopMost.Checked());
   EXPECT_EQ(f->seStartDelaySS.Value(), 8);
@@ -307,6 +311,8 @@ TEST_F(SettingsTest, MissingKeysFallBackToFixedOrCurrentValues) {
   EXPECT_TRUE(f->rbUntilStopped.Checked());
   EXPECT_FALSE(f->chkMinimizeToTrayOnStart.Checked());
   EXPECT_EQ(f->FPendingSelectedMacroIndex, -1);
+  EXPECT_FALSE(f->FRecordKeys);
+  EXPECT_FALSE(f->FRecordWheel);
 }
 
 TEST_F(SettingsTest, ForeignLinesOfTheFileSurviveASave) {

@@ -61,6 +61,22 @@ struct ModifierCase {
   unsigned state;
 };
 
+// A recorded key goes back through VkToKeysym when it is played: every code the table
+// knows must come back as a code that types the same keysym.
+TEST(VkKeysymsTest, KeysymsOfRecordedKeysComeBackAsTheirCodes) {
+  for (std::uint32_t vk = 1; vk < 0xFF; ++vk) {
+    const std::uint32_t keysym = VkToKeysym(vk);
+    if (keysym == 0) continue;
+    SCOPED_TRACE(vk);
+    EXPECT_EQ(VkToKeysym(hotkeys::KeysymToVk(keysym)), keysym);
+  }
+  struct Case {
+    std::uint32_t keysym, vk;
+  } cases[] = {{'a', 'A'}, {'A', 'A'}, {'7', '7'}, {0xFFE2, 0x10}, {0xFFE4, 0x11}, {0xFFEA, 0x12},
+               {0xFE03, 0x12}, {0xFF0D, 0x0D}, {0xFFBE, 0x70}, {0x00E9 /* eacute */, 0}, {0, 0}};
+  for (const Case& c : cases) EXPECT_EQ(hotkeys::KeysymToVk(c.keysym), c.vk) << c.keysym;
+}
+
 TEST(VkKeysymsTest, ModifierFlagsBecomeTheLiveMasks) {
   // Alt and Super deliberately not on Mod1/Mod4: the live map decides.
   const hotkeys::XModifierMasks masks{.alt = 1u << 3, .super = 1u << 6, .numLock = 1u << 4};

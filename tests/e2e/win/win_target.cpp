@@ -1,7 +1,9 @@
 // A target window for the Windows edition's end-to-end tests: every left button press in
 // its client area is written to a file as "x y ms" (screen pixels, and milliseconds since
 // the target started by the performance counter), one line each, at once.
-//   win_target.exe <log file> <left> <top> <width> <height>
+// With a keys file it also writes every character typed into it there, one a line, so a
+// test can see where keys went.
+//   win_target.exe <log file> <left> <top> <width> <height> [keys file]
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +11,7 @@
 
 namespace {
 FILE* g_log = nullptr;
+FILE* g_keys = nullptr;
 LARGE_INTEGER g_start, g_frequency;
 
 double ElapsedMs() {
@@ -28,6 +31,12 @@ LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       std::fflush(g_log);
       return 0;
     }
+    case WM_CHAR:
+      if (g_keys && wp >= 0x20 && wp < 0x7F) {
+        std::fprintf(g_keys, "%c\n", static_cast<char>(wp));
+        std::fflush(g_keys);
+      }
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -45,6 +54,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (argc < 6) return 2;
   g_log = _wfopen(argv[1], L"w");
   if (!g_log) return 3;
+  if (argc > 6) {
+    g_keys = _wfopen(argv[6], L"w");
+    if (!g_keys) return 3;
+  }
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
