@@ -121,13 +121,7 @@ std::uint32_t VkToKeysym(std::uint32_t vk) {
 
 std::uint32_t KeysymToVk(std::uint32_t keysym) {
   if (keysym == 0) return 0;  // NoSymbol: most codes have no keysym, and none is this
-  switch (keysym) {
-    case 0xFFE2: return 0x10;  // Shift_R
-    case 0xFFE4: return 0x11;  // Control_R
-    case 0xFFEA: return 0x12;  // Alt_R
-    case 0xFE03: return 0x12;  // ISO_Level3_Shift, the right Alt of many layouts
-    default: break;
-  }
+  if (keysym == 0xFE03) return 0xA5;  // ISO_Level3_Shift, the right Alt of many layouts
   if (keysym >= 'A' && keysym <= 'Z') return keysym;
   // The table is small and a recording sees a few keys a second: a plain search will do.
   for (std::uint32_t vk = 1; vk < 0xFF; ++vk)

@@ -11,8 +11,7 @@ namespace hotkeys {
 std::uint32_t VkToKeysym(std::uint32_t vk);
 
 // The virtual-key code of an X keysym as the keyboard's first level reports it, or 0 when
-// no code stands for it. Right-hand modifiers come back as the generic modifier codes, and
-// an upper-case letter as its letter key.
+// no code stands for it. An upper-case letter comes back as its letter key.
 std::uint32_t KeysymToVk(std::uint32_t keysym);
 
 // The modifier masks of this X server's live modifier map (0 when no modifier carries it).

@@ -171,7 +171,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   store.writes.clear();
   Close();
   EXPECT_EQ(Slurp(), saved);
-  EXPECT_EQ(store.writes.size(), 24u);
+  EXPECT_EQ(store.writes.size(), 26u);
 }
 
 // What one key of a hand-made file does to the window after loading.
