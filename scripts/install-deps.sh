@@ -12,7 +12,7 @@ packages=(
   qt6-base-dev libx11-dev libxtst-dev libxcb-xkb-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
   libssl-dev
   # running and testing under X and Wine
-  xvfb xauth x11-utils x11-xserver-utils xdotool openbox trayer imagemagick fonts-dejavu-core wine wine64
+  xvfb xauth x11-utils x11-xserver-utils xdotool openbox dbus trayer imagemagick fonts-dejavu-core wine wine64
   # test servers and tools
   python3 openssl ca-certificates librsvg2-bin xdg-utils bc xclip strace
   # the Unicode data from which tools/gen_upper_case_table.py makes the letter-case table

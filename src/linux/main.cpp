@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QMessageBox>
@@ -11,11 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "base/AppInfo.h"
+#include "app/ControlCommand.h"
 #include "app/Services.h"
 #include "app/Startup.h"
 #include "linux/CurlHttp.h"
+#include "linux/DBusControl.h"
 #include "linux/FolderLocks.h"
 #include "linux/LinuxUpdatePackage.h"
 #include "linux/OpenSslCrypto.h"
@@ -83,9 +87,46 @@ void ApplyFont() {
   QApplication::setFont(font);
 }
 
+// A command for the running copy: needs the session bus, not the display.
+int SendCommand(int argc, char** argv, app::ControlCommand command) {
+  QCoreApplication core(argc, argv);
+  const linuxdesktop::ControlResult result = linuxdesktop::SendControlCommand(command);
+  switch (result.outcome) {
+    case linuxdesktop::ControlResult::Outcome::Done:
+      std::printf("%s\n", result.text.c_str());
+      return 0;
+    case linuxdesktop::ControlResult::Outcome::NothingDone:
+      std::printf("%s\n", result.text.c_str());
+      return 1;
+    case linuxdesktop::ControlResult::Outcome::NoCopy:
+      std::fprintf(stderr, "%s: no copy of the program is running to take %s (%s).\n", app::kAppTitle,
+                   app::ControlOption(command).c_str(), result.text.c_str());
+      return 3;
+    case linuxdesktop::ControlResult::Outcome::NoAnswer:
+      break;
+  }
+  std::fprintf(stderr, "%s: the running copy did not answer %s (%s).\n", app::kAppTitle,
+               app::ControlOption(command).c_str(), result.text.c_str());
+  return 4;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const app::CommandLine commandLine = app::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (commandLine.kind) {
+    case app::CommandLine::Kind::Help:
+      std::printf("%s", app::ControlUsage(argc > 0 ? argv[0] : "qel-autoclicker").c_str());
+      return 0;
+    case app::CommandLine::Kind::Invalid:
+      std::fprintf(stderr, "%s: %s\n", app::kAppTitle, commandLine.error.c_str());
+      return 2;
+    case app::CommandLine::Kind::Send:
+      return SendCommand(argc, argv, commandLine.command);
+    case app::CommandLine::Kind::StartCopy:
+      break;
+  }
+
   std::string why;
   if (!linuxdesktop::CanReachX11Display(why)) {
     // A message box needs some display; a Wayland-only session may still show one.
@@ -161,6 +202,13 @@ int main(int argc, char** argv) {
       closeMain();
     });
   }
+
+  // The first copy takes the commands of later ones; without a session bus, or as a later
+  // copy, it runs as before, only without them.
+  linuxdesktop::DBusControlServer control;
+  std::string controlWhy;
+  if (!control.Serve(controlWhy))
+    std::fprintf(stderr, "%s: control commands are not taken: %s\n", app::kAppTitle, controlWhy.c_str());
 
   linuxdesktop::LinuxUpdatePackage updatePackage(shell);
   linuxdesktop::OpenSslCrypto crypto;
