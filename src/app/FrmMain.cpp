@@ -109,6 +109,8 @@ TFrmMain::TFrmMain(app::Services& services)
   PopupMenuLang.OnItemClick = [this](int index) { MItemClick(index); };
   Form.OnCloseQuery = [this] { FormCloseQuery(); };
   svc_.hotkeys.SetHandler([this](int id) { ui::Guarded([this, id] { WndProcHotkey(id); }); });
+  svc_.hotkeys.SetReleaseHandler(
+      [this](int id) { ui::Guarded([this, id] { WndProcHotkeyRelease(id); }); });
 
   FormCreate();
 }
@@ -116,6 +118,7 @@ TFrmMain::TFrmMain(app::Services& services)
 TFrmMain::~TFrmMain() {
   if (g_mainForm == this) g_mainForm = nullptr;
   svc_.hotkeys.SetHandler(nullptr);
+  svc_.hotkeys.SetReleaseHandler(nullptr);
 }
 
 void TFrmMain::FormCreate() {

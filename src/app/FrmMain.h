@@ -8,6 +8,7 @@
 
 #include "app/Services.h"
 #include "hotkeys/HotkeyData.h"
+#include "hotkeys/HotkeyModes.h"
 #include "macros/RecordedMacro.h"
 #include "ui/WidgetFactory.h"
 
@@ -129,6 +130,15 @@ class TFrmMain {
   void UnregisterHotkeys();
   // WM_HOTKEY with its wParam.
   void WndProcHotkey(int id);
+  // The release of a registered combination (hold mode).
+  void WndProcHotkeyRelease(int id);
+  // What a hotkey event does now, and doing it.
+  void DispatchHotkey(hotkeys::HotkeySlot slot, hotkeys::HotkeyEdge edge);
+  hotkeys::WindowState HotkeyWindowState() const;
+  // The pick hotkey: the pointer's position becomes the click target.
+  void PickPointAtCursor();
+  // The hotkey editor dialog (hotkeys/HotkeyEditor.h holds its state).
+  void OpenHotkeyEditor();
   std::string HotkeyText(const THotkeyData& hk);
   std::string HotkeyCaption();
 
@@ -176,8 +186,13 @@ class TFrmMain {
   // ---- state (public so the tests can look; only the window's methods change it) ----
   bool FRunning = false;
   std::uint64_t FClicksDone = 0;
-  int FStartHotkeyID = 0, FStpHotkeyID = 0, FStartMacrosHotkeyID = 0;
+  int FStartHotkeyID = 0, FStpHotkeyID = 0, FStartMacrosHotkeyID = 0, FPickHotkeyID = 0;
   THotkeyData FStartHK, FStpHK, FStartMacrosHK;
+  THotkeyData FPickHK;  // unset (Vk 0) unless the user sets it
+  bool FPickRegistered = false;
+  hotkeys::HotkeyModes FHotkeyModes;
+  hotkeys::HotkeyDecider FHotkeyDecider;
+  bool FHotkeyEditorListening = false;  // the hotkey editor waits for a combination
   std::vector<MacroPtr> FMacros;
   bool FMouseHook = false;
   bool FRecording = false, FWaitingForRecordStart = false;

@@ -77,6 +77,7 @@ void TFrmMain::StopRun(const std::string& AMessage) {
   btnStart.SetEnabled(true);
   btnStop.SetEnabled(false);
   FRunning = false;
+  FHotkeyDecider.RunEnded();
   FStopPlaybackRequested = true;
   TimerClick.SetEnabled(false);
   TimerDelay.SetEnabled(false);

@@ -1,6 +1,7 @@
 #include "hotkeys/HotkeyText.h"
 
 #include "hotkeys/HotkeyData.h"
+#include "i18n/Translation.h"
 
 namespace hotkeys {
 
@@ -34,7 +35,13 @@ std::string HotkeyToText(std::uint32_t Vk, std::uint32_t Modifiers,
   const std::string prefix = (Modifiers & kModWin) ? "Win+" : "";
   const std::uint32_t key = Vk & 0xFFFF;
   std::string name;
-  if (key <= 0xFF) {
+  if (key == kVkMButton) {
+    name = TranslateText("Middle button");
+  } else if (key == kVkXButton1) {
+    name = TranslateText("Side button 1");
+  } else if (key == kVkXButton2) {
+    name = TranslateText("Side button 2");
+  } else if (key <= 0xFF) {
     name = FixedKeyName(key);
     if (name.empty() && platformName) name = platformName(key);
   }

@@ -154,6 +154,7 @@ class X11Hotkeys : public platform::HotkeyRegistrar {
   X11Hotkeys(Display* dpy, QObject& context);
   ~X11Hotkeys() override;
   void SetHandler(std::function<void(int id)> handler) override;
+  void SetReleaseHandler(std::function<void(int id)> handler) override;
   bool Register(int id, std::uint32_t modifiers, std::uint32_t vk) override;
   void Unregister(int id) override;
   std::string KeyName(std::uint32_t vk) override;
@@ -166,6 +167,8 @@ class X11Hotkeys : public platform::HotkeyRegistrar {
     bool noRepeat;
     std::vector<unsigned> variants;
     bool down = false;
+    bool releaseReported = false;  // the first key let go since the press was reported
+    bool button = false;           // a mouse button: `keycode` holds the X button number
   };
   void Drain();
   void DrainLater();
@@ -177,6 +180,7 @@ class X11Hotkeys : public platform::HotkeyRegistrar {
   QObject& context_;
   std::unique_ptr<QSocketNotifier> notifier_;
   std::function<void(int)> handler_;
+  std::function<void(int)> releaseHandler_;
   std::vector<Grab> grabs_;
   hotkeys::XModifierMasks masks_;
   bool detectableRepeat_ = false;

@@ -105,6 +105,18 @@ const SettingKey kSettingKeys[] = {
     {"HotkeyStartMacros", "mod", [](TFrmMain& f) { return Bits(f.FStartMacrosHK.Modifiers); },
      [](TFrmMain& f, int v) { f.FStartMacrosHK.Modifiers = Bits(v); },
      [](TFrmMain& f) { return Bits(f.FStartMacrosHK.Modifiers); }},
+    // The start hotkey's modes and the pick hotkey: keys an older copy never reads.
+    {"HotkeyStart", "toggle", [](TFrmMain& f) { return Bool(f.FHotkeyModes.toggle); },
+     [](TFrmMain& f, int v) { f.FHotkeyModes.toggle = v != 0; },
+     [](TFrmMain& f) { return Bool(f.FHotkeyModes.toggle); }},
+    {"HotkeyStart", "hold", [](TFrmMain& f) { return Bool(f.FHotkeyModes.hold); },
+     [](TFrmMain& f, int v) { f.FHotkeyModes.hold = v != 0; },
+     [](TFrmMain& f) { return Bool(f.FHotkeyModes.hold); }},
+    {"HotkeyPick", "vk", [](TFrmMain& f) { return Bits(f.FPickHK.Vk); },
+     [](TFrmMain& f, int v) { f.FPickHK.Vk = Bits(v); }, [](TFrmMain& f) { return Bits(f.FPickHK.Vk); }},
+    {"HotkeyPick", "mod", [](TFrmMain& f) { return Bits(f.FPickHK.Modifiers); },
+     [](TFrmMain& f, int v) { f.FPickHK.Modifiers = Bits(v); },
+     [](TFrmMain& f) { return Bits(f.FPickHK.Modifiers); }},
     {"Coords", "x", [](TFrmMain& f) { return f.edtCoordX.Value(); },
      [](TFrmMain& f, int v) { f.edtCoordX.SetValue(v); }, [](TFrmMain& f) { return f.edtCoordX.Value(); }},
     {"Coords", "y", [](TFrmMain& f) { return f.edtCoordY.Value(); },
@@ -120,7 +132,7 @@ const SettingKey kSettingKeys[] = {
      [](TFrmMain& f, int v) { f.FRecordWheel = v != 0; }, [](TFrmMain& f) { return Bool(f.FRecordWheel); }},
 };
 
-static_assert(std::size(kSettingKeys) == 26);
+static_assert(std::size(kSettingKeys) == 30);
 
 }  // namespace
 

@@ -32,9 +32,13 @@ class DesktopScreen : public platform::Screen {
 
 // Hotkeys belong to a hidden message-only window: WM_HOTKEY is posted to the thread's
 // queue, so whichever loop runs (a message box, playback serving the queue) dispatches it.
-// Wine (8) ignores MOD_NOREPEAT and sends a WM_HOTKEY for every auto-repeat of a held key:
-// there, and only there, a registration stays quiet after it fired until its key is seen
-// up again. Windows honours the flag, and its messages pass untouched.
+// WM_HOTKEY tells no release, so after it fired a registration watches the keys until one
+// of its combination is up and reports that as the release; until its own key is up it
+// stays quiet, which also drops the repeats Wine (8) sends despite MOD_NOREPEAT.
+// Mouse buttons cannot be registered at all: a low-level mouse hook, installed only while
+// a button hotkey is registered, swallows the button's press and release and only posts
+// them to the hidden window, so the handlers run from the UI thread's queue as WM_HOTKEY
+// does.
 class WindowHotkeys : public platform::HotkeyRegistrar {
  public:
   WindowHotkeys();
@@ -43,6 +47,7 @@ class WindowHotkeys : public platform::HotkeyRegistrar {
   WindowHotkeys& operator=(const WindowHotkeys&) = delete;
 
   void SetHandler(std::function<void(int id)> handler) override;
+  void SetReleaseHandler(std::function<void(int id)> handler) override;
   bool Register(int id, std::uint32_t modifiers, std::uint32_t vk) override;
   void Unregister(int id) override;
   std::string KeyName(std::uint32_t vk) override;
@@ -52,16 +57,24 @@ class WindowHotkeys : public platform::HotkeyRegistrar {
  private:
   static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Fired(int id);
+  void Released(int id);
   void WatchReleases();
+  static LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam);
+  bool MouseButton(UINT message, const MSLLHOOKSTRUCT& info);
+  void UpdateMouseHook();
 
   struct Registration {
     std::uint32_t vk = 0;
+    std::uint32_t modifiers = 0;
     bool held = false;  // fired, and its key not seen up since
+    bool releaseReported = false;  // a key of the combination was seen up since the press
+    bool button = false;           // a mouse button, seen by the hook
   };
   HWND window_ = nullptr;
-  bool emulateNoRepeat_ = false;
   std::map<int, Registration> registered_;
   std::function<void(int)> handler_;
+  std::function<void(int)> releaseHandler_;
+  HHOOK mouseHook_ = nullptr;
 };
 
 // Only one low-level hook procedure exists per process and it carries no context, so the

@@ -5,7 +5,11 @@
 #     it: the caption comes back and the clicks stop growing;
 #  2. with "Repeat" 1 and a 1 ms interval, Ctrl+Shift+S held down for a second (the server
 #     auto-repeats it) makes exactly one click;
-#  3. a settings file moving the start hotkey to F1: F1 starts a run, Ctrl+Shift+S does not.
+#  3. a settings file moving the start hotkey to F1: F1 starts a run, Ctrl+Shift+S does not;
+#  4. toggle=1: the start hotkey (F6) also stops the run;
+#  5. hold=1: F7 held for a second at a 10 ms interval clicks about 100 times and not after
+#     the release; the press-to-first-click and release-to-last-click times are printed;
+#  6. side button 9 as the start hotkey starts a run, and its own click reaches no window.
 # The click settings come from a settings file written before each start.
 #
 #   tests/e2e/linux_hotkeys.sh [qel-autoclicker [xtarget]]
@@ -127,5 +131,61 @@ xdotool key --clearmodifiers F1
 run_then_stop "F1"
 stop_app
 tr -d '\r' <"$SETTINGS" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=112' || { cat "$SETTINGS"; e2e_fail "the moved hotkey was not kept"; }
+
+# Monotonic milliseconds around an xdotool call: Xvfb stamps events with the same clock,
+# so the target's click times compare with them.
+stamp_xdotool() { python3 -c 'import subprocess,sys,time
+t=time.clock_gettime(time.CLOCK_MONOTONIC); subprocess.run(["xdotool"]+sys.argv[1:],check=True)
+print(int(t*1000))' "$@"; }
+
+# ---- 4. toggle: the start hotkey also stops
+: >"$CLICKS"
+write_settings 1 100 20 "[HotkeyStart]" "vk=117" "mod=0" "toggle=1"
+start_app toggle
+xdotool key --clearmodifiers F6
+wait_title "  Running... Press Shift+Ctrl+X to stop" 5 || e2e_fail "F6 did not start a run (caption \"$(title)\")"
+sleep 0.5
+xdotool key --clearmodifiers F6
+wait_title "$MAIN_TITLE" 5 || e2e_fail "F6 with toggle=1 did not stop the run (caption \"$(title)\")"
+sleep 0.3
+STOPPED=$(clicks)
+sleep 0.5
+[ "$STOPPED" -gt 0 ] || e2e_fail "the toggled run made no click"
+[ "$(clicks)" -eq "$STOPPED" ] || e2e_fail "clicks went on after the second F6"
+e2e_log "toggle: F6 started a run and F6 stopped it after $STOPPED clicks"
+stop_app
+
+# ---- 5. hold: clicks while F7 is held
+: >"$CLICKS"
+write_settings 1 100 10 "[HotkeyStart]" "vk=118" "mod=0" "hold=1"
+start_app hold
+DOWN_MS=$(stamp_xdotool keydown F7)
+sleep 1
+UP_MS=$(stamp_xdotool keyup F7)
+sleep 0.5
+AFTER=$(clicks)
+sleep 0.5
+[ "$(clicks)" -eq "$AFTER" ] || e2e_fail "clicks went on after F7 was released"
+[ "$(title)" = "$MAIN_TITLE" ] || e2e_fail "the run did not end at the release (caption \"$(title)\")"
+[ "$AFTER" -ge 60 ] && [ "$AFTER" -le 110 ] || e2e_fail "holding F7 for a second at 10 ms made $AFTER clicks"
+FIRST_MS=$(awk 'NR==1 {print $4}' "$CLICKS")
+LAST_MS=$(awk 'END {print $4}' "$CLICKS")
+LATE=$(awk -v up="$UP_MS" '$4 > up + 10' "$CLICKS" | wc -l)
+[ "$LATE" -le 1 ] || e2e_fail "$LATE clicks came more than one interval after the release"
+e2e_log "hold: $AFTER clicks; press to first click $((FIRST_MS - DOWN_MS)) ms, release to last click $((LAST_MS - UP_MS)) ms"
+stop_app
+
+# ---- 6. side button 9 as the start hotkey, over the target window
+: >"$CLICKS"
+write_settings 1 100 50 "[HotkeyStart]" "vk=6" "mod=0"
+start_app xbutton
+xdotool mousemove "$PX" "$PY"
+sleep 0.2
+xdotool click 9
+run_then_stop "side button 9"
+if awk '$1 != 1' "$CLICKS" | grep -q .; then
+  e2e_fail "the side button's own click reached the target: $(awk '$1 != 1' "$CLICKS" | head -3)"
+fi
+stop_app
 
 echo "PASS linux_hotkeys"

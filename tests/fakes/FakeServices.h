@@ -93,7 +93,9 @@ class FakeHotkeys : public platform::HotkeyRegistrar {
   std::vector<std::string> calls;  // "R1001", "U1001", in order
   std::function<void(int)> handler;
   bool refuseAll = false;
+  std::function<void(int)> releaseHandler;
   void SetHandler(std::function<void(int)> h) override { handler = std::move(h); }
+  void SetReleaseHandler(std::function<void(int)> h) override { releaseHandler = std::move(h); }
   bool Register(int id, std::uint32_t m, std::uint32_t vk) override {
     calls.push_back("R" + std::to_string(id));
     for (auto& [otherId, r] : registered)
@@ -110,6 +112,10 @@ class FakeHotkeys : public platform::HotkeyRegistrar {
   // The user presses a registered combination.
   void Press(int id) {
     if (handler && registered.count(id)) handler(id);
+  }
+  // ... and lets it go.
+  void Release(int id) {
+    if (releaseHandler && registered.count(id)) releaseHandler(id);
   }
 };
 

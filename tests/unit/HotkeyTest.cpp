@@ -40,11 +40,19 @@ TEST(HotkeyText, TextFormOfKeysAndModifiers) {
       {0xBA, 2, "Ctrl+;"},                   // outside the table: the platform's name
       {0x88, 6, ""},      {0x88, 14, "Win+"},  // the platform has no name for it
       {0xFF, 0, ""},
+      // The mouse buttons a hotkey can be, never asked of the platform.
+      {0x04, 0, "Middle button"}, {0x05, 2, "Ctrl+Side button 1"}, {0x06, 15, "Win+Shift+Ctrl+Alt+Side button 2"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(hotkeys::HotkeyToText(c.vk, c.mods, platformName), c.text) << c.vk << " " << c.mods;
   // Only keys outside the fixed table and not above 255 are looked up.
   EXPECT_EQ(asked, (std::vector<std::uint32_t>{0xBA, 0x88, 0x88, 0xFF}));
+
+  i18n::LanguageTable() = {{"English", "en", "Side button 2"}, {"Deutsch", "de", "Seitentaste 2"}};
+  i18n::CurrentLanguageIndex() = 1;
+  i18n::CurrentLanguageCode() = "de";
+  EXPECT_EQ(hotkeys::HotkeyToText(0x06, 4, platformName), "Shift+Seitentaste 2");
+  i18n::ResetTranslations();
 }
 
 // The window in each state of the program, driven by its own operations.
@@ -201,6 +209,79 @@ TEST_F(HotkeyDispatchTest, UnknownIdentifierIsDroppedAndStopTextIsTranslated) {
   p.hotkeys.Press(1002);
   i18n::ResetTranslations();
   EXPECT_EQ(f->Label1.Caption(), "Per Hotkey gestoppt. Klicks: 5");
+}
+
+// The start hotkey's modes, wired into the window: same stop text as the stop hotkey.
+TEST_F(HotkeyDispatchTest, ToggleStopsAClickRunAndAPlaybackWithTheStopText) {
+  Open();
+  f->FHotkeyModes.toggle = true;
+  p.hotkeys.Press(1001);
+  p.clock.Advance(300);
+  p.hotkeys.Press(1001);
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_EQ(f->Label1.Caption(), "Stopped by hotkey. Clicks done: 3");
+  p.hotkeys.Press(1001);  // and starts the next one
+  EXPECT_TRUE(f->FRunning);
+}
+
+TEST_F(HotkeyDispatchTest, HoldRunsWhileHeldStartDelayIncluded) {
+  Open();
+  f->FHotkeyModes.hold = true;
+  p.hotkeys.Press(1001);
+  p.clock.Advance(1000);
+  const std::size_t sent = p.mouse.sent.size();
+  EXPECT_EQ(f->FClicksDone, 10u);
+  p.hotkeys.Release(1001);
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_EQ(f->Label1.Caption(), "Stopped by hotkey. Clicks done: 10");
+  p.clock.Advance(1000);
+  EXPECT_EQ(p.mouse.sent.size(), sent);  // nothing after the release
+
+  // Released during the start delay: the run ends before its first click.
+  f->seStartDelaySS.SetValue(2);
+  p.hotkeys.Press(1001);
+  p.clock.Advance(500);
+  p.hotkeys.Release(1001);
+  p.clock.Advance(5000);
+  EXPECT_FALSE(f->FRunning);
+  EXPECT_EQ(p.mouse.sent.size(), sent);
+
+  // A run the button started is not ended by a release.
+  f->seStartDelaySS.SetValue(0);
+  f->btnStartClick();
+  p.hotkeys.Release(1001);
+  EXPECT_TRUE(f->FRunning);
+}
+
+TEST_F(HotkeyDispatchTest, PickCopiesThePointerIntoTheCoordinatesWhenIdleOnly) {
+  i18n::LanguageTable() = {{"English", "en", "Point picked: %s, %s"},
+                           {"Deutsch", "de", "Punkt gew\u00e4hlt: %s, %s"}};
+  i18n::CurrentLanguageIndex() = 1;
+  i18n::CurrentLanguageCode() = "de";
+  Open();
+  EXPECT_EQ(p.hotkeys.registered.count(1004), 0u);  // unset by default: nothing grabbed
+  f->FPickHK = {0x75, 0};
+  f->RegisterHotkeys();
+  p.screen.cursor = {321, 654};
+  p.hotkeys.Press(1004);
+  EXPECT_EQ(f->edtCoordX.Value(), 321);
+  EXPECT_EQ(f->edtCoordY.Value(), 654);
+  EXPECT_TRUE(f->rbCoordinates.Checked());
+  EXPECT_TRUE(f->edtCoordX.Enabled());
+  EXPECT_EQ(f->Label1.Caption(), "Punkt gew\u00e4hlt: 321, 654");
+  f->StartRun();
+  p.screen.cursor = {1, 2};
+  p.hotkeys.Press(1004);  // during a run: nothing
+  EXPECT_EQ(f->edtCoordX.Value(), 321);
+  i18n::ResetTranslations();
+}
+
+TEST_F(HotkeyDispatchTest, NothingActsWhileTheEditorListens) {
+  Open();
+  f->FHotkeyModes.toggle = true;
+  f->FHotkeyEditorListening = true;
+  p.hotkeys.Press(1001);
+  EXPECT_FALSE(f->FRunning);
 }
 
 }  // namespace

@@ -82,13 +82,14 @@ const char* const kFirstStartFile =
     "[Click]\r\nbutton=0\r\ntype=0\r\nholdMs=80\r\n\r\n"
     "[UI]\r\ntopMost=0\r\nminimizeOnStart=0\r\n\r\n"
     "[Delay]\r\nstartDelayS=0\r\n\r\n"
-    "[HotkeyStart]\r\nvk=83\r\nmod=6\r\n\r\n"
+    "[HotkeyStart]\r\nvk=83\r\nmod=6\r\ntoggle=0\r\nhold=0\r\n\r\n"
     "[HotkeyStop]\r\nvk=88\r\nmod=6\r\n\r\n"
     "[HotkeyStartMacros]\r\nvk=82\r\nmod=6\r\n\r\n"
+    "[HotkeyPick]\r\nvk=0\r\nmod=0\r\n\r\n"
     "[Coords]\r\nx=0\r\ny=0\r\n\r\n"
     "[Macros]\r\nselected=-1\r\nrecordKeys=0\r\nrecordWheel=0\r\n";
 
-TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll26KeysInOrder) {
+TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll30KeysInOrder) {
   Open();
   EXPECT_TRUE(f->rbCurrentCursorPosition.Checked());
   EXPECT_FALSE(f->edtCoordX.Enabled());
@@ -106,7 +107,8 @@ TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll26KeysInOrder) {
                 "Repeat/count=100", "Click/button=0", "Click/type=0", "Click/holdMs=80",
                 "UI/topMost=0", "Delay/startDelayS=0", "UI/minimizeOnStart=0", "HotkeyStart/vk=83",
                 "HotkeyStart/mod=6", "HotkeyStop/vk=88", "HotkeyStop/mod=6",
-                "HotkeyStartMacros/vk=82", "HotkeyStartMacros/mod=6", "Coords/x=0", "Coords/y=0",
+                "HotkeyStartMacros/vk=82", "HotkeyStartMacros/mod=6", "HotkeyStart/toggle=0",
+                "HotkeyStart/hold=0", "HotkeyPick/vk=0", "HotkeyPick/mod=0", "Coords/x=0", "Coords/y=0",
                 "Macros/selected=-1", "Macros/recordKeys=0", "Macros/recordWheel=0"}));
   EXPECT_EQ(Slurp(), kFirstStartFile);
 }
@@ -131,6 +133,8 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   f->FStartHK = {0x70, 9};
   f->FStpHK = {0x2E, 0};
   f->FStartMacrosHK = {0xFFFFFFFF, 0x80000000};
+  f->FHotkeyModes = {true, true};
+  f->FPickHK = {0x75, 2};
   f->edtCoordX.SetValue(100000);
   f->edtCoordY.SetValue(9);
   f->FRecordKeys = true;
@@ -164,6 +168,11 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   EXPECT_EQ(f->FStpHK.Vk, 0x2Eu);
   EXPECT_EQ(f->FStartMacrosHK.Vk, 4294967295u);
   EXPECT_EQ(f->FStartMacrosHK.Modifiers, 0x80000000u);
+  EXPECT_TRUE(f->FHotkeyModes.toggle);
+  EXPECT_TRUE(f->FHotkeyModes.hold);
+  EXPECT_EQ(f->FPickHK.Vk, 0x75u);
+  EXPECT_EQ(f->FPickHK.Modifiers, 2u);
+  EXPECT_EQ(p.hotkeys.registered.at(1004).vk, 0x75u);
   EXPECT_EQ(f->lblHotkeys.Caption(), "Hotkeys \u2014 Start: Win+Alt+F1  |  Stop: Del");
   EXPECT_EQ(f->edtCoordX.Value(), 100000);
   EXPECT_EQ(f->edtCoordY.Value(), 9);
@@ -171,7 +180,7 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   store.writes.clear();
   Close();
   EXPECT_EQ(Slurp(), saved);
-  EXPECT_EQ(store.writes.size(), 26u);
+  EXPECT_EQ(store.writes.size(), 30u);
 }
 
 // What one key of a hand-made file does to the window after loading.
@@ -269,6 +278,24 @@ TEST_F(SettingsTest, LoadedValuesAreClampedParsedAndRunTheirHandlers) {
          EXPECT_EQ(f.FStpHK.Vk, 88u);  // outside 32 signed bits: the current value stays
          EXPECT_EQ(f.FStartMacrosHK.Vk, 0x70u);
          EXPECT_EQ(f.FStartMacrosHK.Modifiers, 4294967295u);
+         // A file of an older copy: both modes off, no pick hotkey grabbed.
+         EXPECT_FALSE(f.FHotkeyModes.toggle);
+         EXPECT_FALSE(f.FHotkeyModes.hold);
+         EXPECT_EQ(f.FPickHK.Vk, 0u);
+       }},
+      {"[HotkeyStart]\ntoggle=1\nhold=7\n[HotkeyPick]\nvk=117\nmod=2\n",
+       [](TFrmMain& f, fakes::FakePlatform& p) {
+         EXPECT_TRUE(f.FHotkeyModes.toggle);
+         EXPECT_TRUE(f.FHotkeyModes.hold);
+         EXPECT_EQ(f.FStartHK.Vk, 0x53u);  // the other keys of the section keep their defaults
+         ASSERT_EQ(p.hotkeys.registered.count(1004), 1u);
+         EXPECT_EQ(p.hotkeys.registered.at(1004).vk, 117u);
+       }},
+      {"[HotkeyStart]\ntoggle=0\nhold=x\n",
+       [](TFrmMain& f, fakes::FakePlatform& p) {
+         EXPECT_FALSE(f.FHotkeyModes.toggle);
+         EXPECT_FALSE(f.FHotkeyModes.hold);
+         EXPECT_EQ(p.hotkeys.registered.count(1004), 0u);  // unset: nothing grabbed
        }},
   };
   for (const Case& c : cases) {
