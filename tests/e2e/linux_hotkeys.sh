@@ -167,10 +167,14 @@ AFTER=$(clicks)
 sleep 0.5
 [ "$(clicks)" -eq "$AFTER" ] || e2e_fail "clicks went on after F7 was released"
 [ "$(title)" = "$MAIN_TITLE" ] || e2e_fail "the run did not end at the release (caption \"$(title)\")"
-[ "$AFTER" -ge 60 ] && [ "$AFTER" -le 110 ] || e2e_fail "holding F7 for a second at 10 ms made $AFTER clicks"
-FIRST_MS=$(awk 'NR==1 {print $4}' "$CLICKS")
-LAST_MS=$(awk 'END {print $4}' "$CLICKS")
-LATE=$(awk -v up="$UP_MS" '$4 > up + 10' "$CLICKS" | wc -l)
+# The hold lasts from the keydown to the keyup as sent, which under load is more than the
+# second slept: about one click per 10 ms of it.
+HELD_MS=$((UP_MS - DOWN_MS))
+[ "$AFTER" -ge $((HELD_MS * 6 / 100)) ] && [ "$AFTER" -le $((HELD_MS / 10 + 2)) ] ||
+  e2e_fail "holding F7 for $HELD_MS ms at 10 ms made $AFTER clicks"
+FIRST_MS=$(tr -d '\0' <"$CLICKS" | awk 'NR==1 {print $4}')
+LAST_MS=$(tr -d '\0' <"$CLICKS" | awk 'END {print $4}')
+LATE=$(tr -d '\0' <"$CLICKS" | awk -v up="$UP_MS" '$4 > up + 10' | wc -l)
 [ "$LATE" -le 1 ] || e2e_fail "$LATE clicks came more than one interval after the release"
 e2e_log "hold: $AFTER clicks; press to first click $((FIRST_MS - DOWN_MS)) ms, release to last click $((LAST_MS - UP_MS)) ms"
 stop_app
@@ -183,9 +187,9 @@ xdotool mousemove "$PX" "$PY"
 sleep 0.2
 xdotool click 9
 run_then_stop "side button 9"
-if awk '$1 != 1' "$CLICKS" | grep -q .; then
-  e2e_fail "the side button's own click reached the target: $(awk '$1 != 1' "$CLICKS" | head -3)"
-fi
+# The target keeps its file offset when the file is emptied: skip the zero bytes before it.
+OTHER=$(tr -d '\0' <"$CLICKS" | awk '$1 != 1' | head -3)
+[ -z "$OTHER" ] || e2e_fail "the side button's own click reached the target: $OTHER"
 stop_app
 
 echo "PASS linux_hotkeys"
