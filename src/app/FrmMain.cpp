@@ -10,6 +10,10 @@
 namespace {
 TFrmMain* g_mainForm = nullptr;
 
+// How often the corner failsafe looks at the pointer: a stop comes well within 50 ms,
+// and one pointer query per period costs the click timer nothing it would notice.
+constexpr unsigned kCornerPollMs = 15;
+
 ui::WindowSpec MainWindowSpec() {
   ui::WindowSpec spec;
   spec.clientWidth = 569;
@@ -71,6 +75,7 @@ TFrmMain::TFrmMain(app::Services& services)
       Label2(Panel1, {436, 5, 119, 0}, ""),
       TimerClick(services.widgets),
       TimerDelay(services.widgets),
+      TimerCorner(services.widgets, kCornerPollMs),
       TrayIcon1(services.widgets),
       PopupMenuLang(services.widgets),
       svc_(services) {
@@ -105,6 +110,7 @@ TFrmMain::TFrmMain(app::Services& services)
   Label2.OnMouseLeave = [this] { Label2MouseLeave(); };
   TimerClick.OnTimer = [this] { TimerClickTimer(); };
   TimerDelay.OnTimer = [this] { TimerDelayTimer(); };
+  TimerCorner.OnTimer = [this] { TimerCornerTimer(); };
   TrayIcon1.OnClick = [this] { TrayIcon1Click(); };
   PopupMenuLang.OnItemClick = [this](int index) { MItemClick(index); };
   Form.OnCloseQuery = [this] { FormCloseQuery(); };

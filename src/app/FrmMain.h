@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/Services.h"
+#include "clicker/CornerRule.h"
 #include "hotkeys/HotkeyData.h"
 #include "hotkeys/HotkeyModes.h"
 #include "macros/RecordedMacro.h"
@@ -76,6 +77,7 @@ class TFrmMain {
   ui::Label Label2;
   ui::Timer TimerClick;
   ui::Timer TimerDelay;
+  ui::Timer TimerCorner;
   ui::TrayIcon TrayIcon1;
   ui::PopupMenu PopupMenuLang;
 
@@ -115,6 +117,14 @@ class TFrmMain {
   void btnStopClick();
   void TimerDelayTimer();
   void TimerClickTimer();
+
+  // ---- options ----
+  // The corner failsafe: armed while a run, a countdown or a recording is on, it looks
+  // at the pointer on its own coarse timer, never between a tick and its click.
+  void UpdateCornerWatch();
+  void TimerCornerTimer();
+  void StopForCorner();
+  void OpenHotkeyEditor();
 
   // ---- mouse input synthesis ----
   void MoveMouseTo(int AX, int AY);
@@ -217,6 +227,13 @@ class TFrmMain {
   bool FRecUiSavedTopMost = false;
   bool FRecUiActive = false;
   bool FClosing = false;  // the window is closing: nothing can be kept for later
+  // Options without a control of the main window, as the settings file holds them.
+  int FRadius = 0;
+  int FJitterMode = 0;
+  bool FCornerStop = false;
+  int FSpeed = 100;
+  ui::Rect FRunDesk;  // the virtual desktop, read when a run starts
+  clicker::CornerRule FCornerRule{ui::Rect{}};
 
  private:
   void ApplyTargetMode(int mode);

@@ -1,6 +1,8 @@
 #include <cstdint>
 
 #include "app/FrmMain.h"
+#include "clicker/DiscPoint.h"
+#include "clicker/IntervalDraw.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
 
@@ -12,11 +14,8 @@ int TFrmMain::GetIntervalMs() const {
 }
 
 void TFrmMain::ScheduleNextClick() {
-  int interval = GetIntervalMs();
   const int amplitude = chkJitter.Checked() ? seJitterMs.Value() : 0;
-  std::uniform_int_distribution<int> draw(-1, 1);
-  interval += amplitude * draw(jitterRng_);
-  if (interval < 1) interval = 1;
+  const int interval = clicker::DrawIntervalMs(FJitterMode, GetIntervalMs(), amplitude, jitterRng_);
   TimerClick.SetInterval(static_cast<unsigned>(interval));
   TimerClick.SetEnabled(true);
 }
@@ -34,6 +33,8 @@ void TFrmMain::StartRun() {
   FClicksDone = 0;
   FRunning = true;
   FStopPlaybackRequested = false;
+  FRunDesk = svc_.screen.VirtualDesktop();
+  UpdateCornerWatch();
   if (chkMinimizeToTrayOnStart.Checked())
     HideToTray();
   else
@@ -66,7 +67,9 @@ void TFrmMain::TimerClickTimer() {
   }
   // Only a coordinates run uses the point. Asking for it in the other modes would put a
   // cursor query, a server round trip on X11, between the tick and the click.
-  const ui::Point point = rbCoordinates.Checked() ? GetTargetPoint() : ui::Point{0, 0};
+  ui::Point point{0, 0};
+  if (rbCoordinates.Checked())
+    point = clicker::DrawPointInDisc(GetTargetPoint(), FRadius, FRunDesk, jitterRng_);
   PerformClick(point);
   ++FClicksDone;
   ScheduleNextClick();
@@ -81,6 +84,7 @@ void TFrmMain::StopRun(const std::string& AMessage) {
   FStopPlaybackRequested = true;
   TimerClick.SetEnabled(false);
   TimerDelay.SetEnabled(false);
+  UpdateCornerWatch();
   SetStatus(AMessage);
   if (FRecUiActive && !FRecording && !FWaitingForRecordStart) LeaveRecUi();
   FHiddenForMacroPlayback = false;
@@ -95,3 +99,43 @@ void TFrmMain::btnStopClick() {
   else
     StopRun(TranslateText("Stopped by button. Clicks done: ") + std::to_string(FClicksDone));
 }
+
+void TFrmMain::UpdateCornerWatch() {
+  const bool armed = FCornerStop && (FRunning || FRecording || FWaitingForRecordStart);
+  if (armed && !TimerCorner.Enabled()) {
+    const ui::Rect desk = svc_.screen.VirtualDesktop();
+    FCornerRule = clicker::CornerRule(desk);
+    // The run's own target may sit in a corner; the pointer it puts there is no signal.
+    if (FRunning && rbCoordinates.Checked()) {
+      FCornerRule.ExcludeTarget({edtCoordX.Value(), edtCoordY.Value()}, FRadius);
+    } else if (FRunning && rbMacros.Checked()) {
+      if (const MacroPtr macro = GetSelectedMacro()) {
+        for (const TMacroMouseEvent& e : macro->Events()) FCornerRule.ExcludeTarget({e.X, e.Y});
+      }
+    }
+  }
+  TimerCorner.SetEnabled(armed);
+}
+
+void TFrmMain::TimerCornerTimer() {
+  if (!FCornerStop || !(FRunning || FRecording || FWaitingForRecordStart)) {
+    TimerCorner.SetEnabled(false);
+    return;
+  }
+  ui::Point p;
+  if (svc_.screen.CursorPos(p) && FCornerRule.Hit(p)) StopForCorner();
+}
+
+void TFrmMain::StopForCorner() {
+  TimerCorner.SetEnabled(false);
+  if (FRecording || FWaitingForRecordStart) {
+    StopRecording(TranslateText("Recording stopped: pointer in a screen corner."));
+  } else if (rbMacros.Checked()) {
+    StopRun(TranslateText("Stopped: pointer in a screen corner. Runs done: ") + std::to_string(FClicksDone));
+  } else {
+    StopRun(TranslateText("Stopped: pointer in a screen corner. Clicks done: ") + std::to_string(FClicksDone));
+  }
+}
+
+// opened by the hotkey editor
+void TFrmMain::OpenHotkeyEditor() {}

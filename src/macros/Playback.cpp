@@ -6,6 +6,7 @@
 #include "app/FrmMain.h"
 #include "i18n/Translation.h"
 #include "macros/HeldButtons.h"
+#include "macros/PlaybackSpeed.h"
 
 namespace {
 
@@ -108,11 +109,12 @@ void TFrmMain::PlayMacro() {
     while (!stopped()) {
       ++pass;
       std::uint32_t previous = 0;
+      macros::SpeedScale speed(FSpeed);
       std::uint64_t due = now();  // the first event waits its own full time stamp
       for (const TMacroMouseEvent& e : events) {
         svc_.queue.ProcessMessages();
         if (stopped()) break;
-        if (e.DeltaMs > previous) due += static_cast<std::uint64_t>(e.DeltaMs - previous) * 1000;
+        if (e.DeltaMs > previous) due += speed.Next(static_cast<std::uint64_t>(e.DeltaMs - previous) * 1000);
         previous = e.DeltaMs;
         const std::uint64_t t = now();
         if (t > due + kLateLimitMs * 1000) due = t;

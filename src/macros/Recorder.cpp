@@ -35,6 +35,7 @@ void TFrmMain::BeginRecordingCountdown() {
   EnterRecUi(i18n::FormatText(TranslateText("Recording starts in %d..."), {std::to_string(FCountdownValue)}) +
              KeysNote());
   FCountdownTimer->SetEnabled(true);
+  UpdateCornerWatch();
 }
 
 void TFrmMain::CountdownTimerTimer() {
@@ -84,6 +85,7 @@ void TFrmMain::StartRecording() {
     return;
   }
   FRecording = true;
+  UpdateCornerWatch();
   ui::Point p;
   if (svc_.screen.CursorPos(p)) RecordMouseEvent(mekMove, p.x, p.y, -1);
   EnterRecUi(i18n::FormatText(TranslateText("Recording... Press %s to stop"), {HotkeyText(FStpHK)}));

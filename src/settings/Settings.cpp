@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <stdexcept>
@@ -5,8 +6,10 @@
 
 #include "app/FrmMain.h"
 #include "base/ClickChoices.h"
+#include "clicker/IntervalDraw.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
+#include "macros/PlaybackSpeed.h"
 #include "platform/Files.h"
 #include "settings/DataFolder.h"
 #include "settings/ProfileInteger.h"
@@ -23,6 +26,8 @@ struct SettingKey {
   void (*apply)(TFrmMain&, int);
   int (*saved)(TFrmMain&);
 };
+
+constexpr int kMaxRadius = 500;
 
 int Bool(bool b) { return b ? 1 : 0; }
 // Hotkey values travel as the signed decimal text of their 32 bits: -1 is 4294967295.
@@ -130,9 +135,23 @@ const SettingKey kSettingKeys[] = {
      [](TFrmMain& f, int v) { f.FRecordKeys = v != 0; }, [](TFrmMain& f) { return Bool(f.FRecordKeys); }},
     {"Macros", "recordWheel", [](TFrmMain&) { return 0; },
      [](TFrmMain& f, int v) { f.FRecordWheel = v != 0; }, [](TFrmMain& f) { return Bool(f.FRecordWheel); }},
+    // The options come last, in keys an older copy passes over. Numbers out of range
+    // are held to the nearer end, as the spin fields do; an unknown mode is left alone.
+    {"Coords", "radius", [](TFrmMain& f) { return f.FRadius; },
+     [](TFrmMain& f, int v) { f.FRadius = std::clamp(v, 0, kMaxRadius); }, [](TFrmMain& f) { return f.FRadius; }},
+    {"Interval", "jitterMode", [](TFrmMain& f) { return f.FJitterMode; },
+     [](TFrmMain& f, int v) {
+       if (v >= 0 && v < clicker::kJitterModeCount) f.FJitterMode = v;
+     },
+     [](TFrmMain& f) { return f.FJitterMode; }},
+    {"UI", "cornerStop", [](TFrmMain& f) { return Bool(f.FCornerStop); },
+     [](TFrmMain& f, int v) { f.FCornerStop = v != 0; }, [](TFrmMain& f) { return Bool(f.FCornerStop); }},
+    {"Macros", "speed", [](TFrmMain& f) { return f.FSpeed; },
+     [](TFrmMain& f, int v) { f.FSpeed = std::clamp(v, macros::kMinSpeed, macros::kMaxSpeed); },
+     [](TFrmMain& f) { return f.FSpeed; }},
 };
 
-static_assert(std::size(kSettingKeys) == 30);
+static_assert(std::size(kSettingKeys) == 34);
 
 }  // namespace
 

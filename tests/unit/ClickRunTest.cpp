@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 
 #include "app/FrmMain.h"
@@ -195,6 +196,114 @@ TEST_F(ClickRunTest, TicksGoOnWhileAMessageBoxIsOpen) {
   p.dialogs.whileOpen = [&] { p.clock.Advance(50); };
   f.Button1.UserClicked();  // the about box: a modal loop
   EXPECT_EQ(f.FClicksDone, 5u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ClickRunTest, RadiusSpreadsCoordinateClicksInsideTheDiscAndTheDesktop) {
+  struct Case {
+    int x, y;
+  };
+  for (const Case& c : {Case{600, 500}, Case{3, 1078}}) {
+    p.mouse.sent.clear();
+    f.rbCoordinates.UserClicked();
+    f.edtCoordX.SetValue(c.x);
+    f.edtCoordY.SetValue(c.y);
+    f.FRadius = 20;
+    Interval(1);
+    RepeatCount(200);
+    f.btnStart.UserClicked();
+    p.clock.Advance(300);
+    ASSERT_FALSE(f.FRunning);
+    std::set<std::pair<int, int>> points;
+    for (const MouseInputRecord& r : p.mouse.sent) {
+      if (!(r.flags & platform::kMouseMove)) continue;
+      // Back to pixels on the 1920 x 1080 fake desktop.
+      const int x = static_cast<int>(std::lround(r.dx * 1919.0 / 65535));
+      const int y = static_cast<int>(std::lround(r.dy * 1079.0 / 65535));
+      EXPECT_LE((x - c.x) * (x - c.x) + (y - c.y) * (y - c.y), 20 * 20 + 2) << x << "," << y;
+      EXPECT_TRUE(x >= 0 && x < 1920 && y >= 0 && y < 1080);
+      points.insert({x, y});
+    }
+    EXPECT_GT(points.size(), 50u);
+  }
+}
+
+TEST_F(ClickRunTest, RadiusLeavesCursorModeAlone) {
+  f.FRadius = 50;
+  Interval(1);
+  RepeatCount(20);
+  f.btnStart.UserClicked();
+  p.clock.Advance(100);
+  for (const MouseInputRecord& r : p.mouse.sent) EXPECT_FALSE(r.flags & platform::kMouseMove);
+  EXPECT_EQ(Clicks(), 20);
+}
+
+TEST_F(ClickRunTest, JitterModeChoosesTheDraw) {
+  Interval(100);
+  f.chkJitter.SetChecked(true);
+  f.seJitterMs.SetValue(50);
+  f.FJitterMode = 1;
+  std::set<unsigned> seen;
+  for (int i = 0; i < 400; ++i) {
+    f.ScheduleNextClick();
+    seen.insert(f.TimerClick.Interval());
+  }
+  EXPECT_GT(seen.size(), 90u);
+  EXPECT_GE(*seen.begin(), 50u);
+  EXPECT_LE(*seen.rbegin(), 150u);
+}
+
+TEST_F(ClickRunTest, PointerInACornerStopsTheRunWithinOnePoll) {
+  struct Case {
+    ui::Point corner;
+    bool coordinates;  // target at 0, 0: the top left corner is its own
+    bool stops;
+  };
+  for (const Case& c : {Case{{0, 0}, false, true}, Case{{1919, 1079}, false, true},
+                        Case{{1918, 1}, false, true}, Case{{0, 0}, true, false},
+                        Case{{1919, 0}, true, true}, Case{{3, 0}, false, false}}) {
+    f.FCornerStop = true;
+    if (c.coordinates) {
+      f.rbCoordinates.UserClicked();
+      f.edtCoordX.SetValue(0);
+      f.edtCoordY.SetValue(0);
+    } else {
+      f.rbCurrentCursorPosition.UserClicked();
+    }
+    p.screen.cursor = {500, 400};
+    Interval(1);
+    f.rbUntilStopped.UserClicked();
+    f.btnStart.UserClicked();
+    p.clock.Advance(100);
+    ASSERT_TRUE(f.FRunning);
+    p.screen.cursor = c.corner;
+    p.clock.Advance(20);
+    EXPECT_EQ(!f.FRunning, c.stops) << c.corner.x << "," << c.corner.y;
+    if (c.stops) {
+      EXPECT_EQ(f.Label1.Caption(),
+                "Stopped: pointer in a screen corner. Clicks done: " + std::to_string(f.FClicksDone));
+      EXPECT_FALSE(f.TimerCorner.Enabled());
+    } else {
+      f.btnStop.UserClicked();
+    }
+  }
+}
+
+TEST_F(ClickRunTest, CornerStopOffOrIdleLooksAtNothing) {
+  p.screen.cursor = {0, 0};
+  Interval(1);
+  f.rbUntilStopped.UserClicked();
+  f.btnStart.UserClicked();
+  p.clock.Advance(100);
+  EXPECT_TRUE(f.FRunning);  // off by default
+  EXPECT_FALSE(f.TimerCorner.Enabled());
+  f.btnStop.UserClicked();
+  f.FCornerStop = true;
+  f.UpdateCornerWatch();
+  EXPECT_FALSE(f.TimerCorner.Enabled());  // nothing to stop
 }
 
 }  // namespace

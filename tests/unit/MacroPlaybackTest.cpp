@@ -340,3 +340,28 @@ TEST_F(MacroPlaybackTest, EndingTextsForEmptyMacrosAndAChangedRepeatOption) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MacroPlaybackTest, SpeedScalesEveryWaitOfThePass) {
+  struct Case {
+    int speed;
+    std::vector<std::int64_t> at;
+  };
+  for (const Case& c : {Case{200, {0, 50, 500, 1000}}, Case{50, {0, 200, 2000, 4000}},
+                        Case{400, {0, 25, 250, 500}}}) {
+    p.mouse.sent.clear();
+    p.mouse.sentAt.clear();
+    f->FSpeed = c.speed;
+    AddAndSelect({Ev(0, mekMove, 0, 0, -1), Ev(100, mekMove, 1, 1, -1), Ev(1000, mekMove, 2, 2, -1),
+                  Ev(2000, mekMove, 3, 3, -1)});
+    RepeatCount(1);
+    const std::uint64_t start = p.clock.now;
+    f->btnStart.UserClicked();
+    std::vector<std::int64_t> at;
+    for (const Sent& s : SentSince(start)) at.push_back(s.at);
+    EXPECT_EQ(at, c.at) << "speed " << c.speed;
+  }
+}
+
+}  // namespace

@@ -77,19 +77,19 @@ struct SettingsTest : ::testing::Test {
 
 const char* const kFirstStartFile =
     "[Target]\r\nmode=0\r\n\r\n"
-    "[Interval]\r\nh=0\r\nm=0\r\ns=0\r\nms=100\r\njitterEnabled=0\r\njitterMs=0\r\n\r\n"
+    "[Interval]\r\nh=0\r\nm=0\r\ns=0\r\nms=100\r\njitterEnabled=0\r\njitterMs=0\r\njitterMode=0\r\n\r\n"
     "[Repeat]\r\nuntilStopped=1\r\ncount=100\r\n\r\n"
     "[Click]\r\nbutton=0\r\ntype=0\r\nholdMs=80\r\n\r\n"
-    "[UI]\r\ntopMost=0\r\nminimizeOnStart=0\r\n\r\n"
+    "[UI]\r\ntopMost=0\r\nminimizeOnStart=0\r\ncornerStop=0\r\n\r\n"
     "[Delay]\r\nstartDelayS=0\r\n\r\n"
     "[HotkeyStart]\r\nvk=83\r\nmod=6\r\ntoggle=0\r\nhold=0\r\n\r\n"
     "[HotkeyStop]\r\nvk=88\r\nmod=6\r\n\r\n"
     "[HotkeyStartMacros]\r\nvk=82\r\nmod=6\r\n\r\n"
     "[HotkeyPick]\r\nvk=0\r\nmod=0\r\n\r\n"
-    "[Coords]\r\nx=0\r\ny=0\r\n\r\n"
-    "[Macros]\r\nselected=-1\r\nrecordKeys=0\r\nrecordWheel=0\r\n";
+    "[Coords]\r\nx=0\r\ny=0\r\nradius=0\r\n\r\n"
+    "[Macros]\r\nselected=-1\r\nrecordKeys=0\r\nrecordWheel=0\r\nspeed=100\r\n";
 
-TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll30KeysInOrder) {
+TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll34KeysInOrder) {
   Open();
   EXPECT_TRUE(f->rbCurrentCursorPosition.Checked());
   EXPECT_FALSE(f->edtCoordX.Enabled());
@@ -109,7 +109,8 @@ TEST_F(SettingsTest, FirstStartKeepsStartUpValuesAndWritesAll30KeysInOrder) {
                 "HotkeyStart/mod=6", "HotkeyStop/vk=88", "HotkeyStop/mod=6",
                 "HotkeyStartMacros/vk=82", "HotkeyStartMacros/mod=6", "HotkeyStart/toggle=0",
                 "HotkeyStart/hold=0", "HotkeyPick/vk=0", "HotkeyPick/mod=0", "Coords/x=0", "Coords/y=0",
-                "Macros/selected=-1", "Macros/recordKeys=0", "Macros/recordWheel=0"}));
+                "Macros/selected=-1", "Macros/recordKeys=0", "Macros/recordWheel=0", "Coords/radius=0",
+                "Interval/jitterMode=0", "UI/cornerStop=0", "Macros/speed=100"}));
   EXPECT_EQ(Slurp(), kFirstStartFile);
 }
 
@@ -139,6 +140,10 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   f->edtCoordY.SetValue(9);
   f->FRecordKeys = true;
   f->FRecordWheel = true;
+  f->FRadius = 20;
+  f->FJitterMode = 2;
+  f->FCornerStop = true;
+  f->FSpeed = 250;
   Close();
   const std::string saved = Slurp();
   f.reset();
@@ -176,11 +181,15 @@ TEST_F(SettingsTest, EveryValueSurvivesARoundTrip) {
   EXPECT_EQ(f->lblHotkeys.Caption(), "Hotkeys \u2014 Start: Win+Alt+F1  |  Stop: Del");
   EXPECT_EQ(f->edtCoordX.Value(), 100000);
   EXPECT_EQ(f->edtCoordY.Value(), 9);
+  EXPECT_EQ(f->FRadius, 20);
+  EXPECT_EQ(f->FJitterMode, 2);
+  EXPECT_TRUE(f->FCornerStop);
+  EXPECT_EQ(f->FSpeed, 250);
   EXPECT_NE(saved.find("[HotkeyStartMacros]\r\nvk=-1\r\nmod=-2147483648\r\n"), std::string::npos);
   store.writes.clear();
   Close();
   EXPECT_EQ(Slurp(), saved);
-  EXPECT_EQ(store.writes.size(), 30u);
+  EXPECT_EQ(store.writes.size(), 34u);
 }
 
 // What one key of a hand-made file does to the window after loading.
@@ -247,6 +256,27 @@ TEST_F(SettingsTest, LoadedValuesAreClampedParsedAndRunTheirHandlers) {
          EXPECT_FALSE(f.seHoldMs.Enabled());
          EXPECT_FALSE(f.lblHold.Enabled());
          EXPECT_EQ(f.cbButton.ItemIndex(), -1);  // handed over unchanged: no selection
+       }},
+      // The options: held to their ranges; an unknown jitter mode keeps the original draw.
+      {"[Coords]\nradius=501\n[Interval]\njitterMode=3\n[UI]\ncornerStop=-1\n[Macros]\nspeed=24\n",
+       [](TFrmMain& f, auto&) {
+         EXPECT_EQ(f.FRadius, 500);
+         EXPECT_EQ(f.FJitterMode, 0);
+         EXPECT_TRUE(f.FCornerStop);
+         EXPECT_EQ(f.FSpeed, 25);
+       }},
+      {"[Coords]\nradius=-1\n[Interval]\njitterMode=2\n[UI]\ncornerStop=0\n[Macros]\nspeed=401\n",
+       [](TFrmMain& f, auto&) {
+         EXPECT_EQ(f.FRadius, 0);
+         EXPECT_EQ(f.FJitterMode, 2);
+         EXPECT_FALSE(f.FCornerStop);
+         EXPECT_EQ(f.FSpeed, 400);
+       }},
+      {"[Coords]\nradius=abc\n[Interval]\njitterMode=-1\n[Macros]\nspeed=x\n",
+       [](TFrmMain& f, auto&) {
+         EXPECT_EQ(f.FRadius, 0);
+         EXPECT_EQ(f.FJitterMode, 0);
+         EXPECT_EQ(f.FSpeed, 100);
        }},
       {"[Interval]\njitterEnabled=-1\n",
        [](TFrmMain& f, auto&) {
