@@ -124,7 +124,6 @@ class TFrmMain {
   void UpdateCornerWatch();
   void TimerCornerTimer();
   void StopForCorner();
-  void OpenHotkeyEditor();
 
   // ---- mouse input synthesis ----
   void MoveMouseTo(int AX, int AY);

@@ -137,5 +137,3 @@ void TFrmMain::StopForCorner() {
   }
 }
 
-// opened by the hotkey editor
-void TFrmMain::OpenHotkeyEditor() {}
