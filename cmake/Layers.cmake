@@ -35,7 +35,7 @@ qel_layer(app USES base ui platform i18n clicker hotkeys settings macros update)
 
 qel_app_parts(
   clicker/ClickRun.cpp clicker/MouseSynthesis.cpp
-  hotkeys/HotkeyDispatch.cpp
+  hotkeys/HotkeyDispatch.cpp hotkeys/HotkeyEditorDialog.cpp hotkeys/HotkeyEditorDialog.h
   i18n/LanguageMenu.cpp
   macros/MacroLibrary.cpp macros/Playback.cpp macros/Recorder.cpp
   settings/Settings.cpp

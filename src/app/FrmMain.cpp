@@ -106,6 +106,7 @@ TFrmMain::TFrmMain(app::Services& services)
   btnLang.OnClick = [this] { btnLangClick(); };
   Button1.OnClick = [this] { Button1Click(); };
   Label2.OnClick = [this] { Label2Click(); };
+  lblHotkeys.OnClick = [this] { OpenHotkeyEditor(); };
   Label2.OnMouseEnter = [this] { Label2MouseEnter(); };
   Label2.OnMouseLeave = [this] { Label2MouseLeave(); };
   TimerClick.OnTimer = [this] { TimerClickTimer(); };

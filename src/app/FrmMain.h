@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "app/Services.h"
 #include "clicker/CornerRule.h"
 #include "hotkeys/HotkeyData.h"
+#include "hotkeys/HotkeyEditor.h"
 #include "hotkeys/HotkeyModes.h"
 #include "macros/RecordedMacro.h"
 #include "ui/WidgetFactory.h"
@@ -146,8 +148,11 @@ class TFrmMain {
   hotkeys::WindowState HotkeyWindowState() const;
   // The pick hotkey: the pointer's position becomes the click target.
   void PickPointAtCursor();
-  // The hotkey editor dialog (hotkeys/HotkeyEditor.h holds its state).
+  // The hotkey editor dialog (hotkeys/HotkeyEditor.h holds its state); OK applies at once.
   void OpenHotkeyEditor();
+  hotkeys::HotkeySet CurrentHotkeys() const;
+  // Registers a set in place of the current one; the first hotkey the system refused, if any.
+  std::optional<hotkeys::EditorField> RegisterHotkeySet(const hotkeys::HotkeySet& set);
   std::string HotkeyText(const THotkeyData& hk);
   std::string HotkeyCaption();
 

@@ -3,21 +3,44 @@
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
 
+#include "hotkeys/HotkeyEditorDialog.h"
+
 void TFrmMain::RegisterHotkeys() {
+  // A refused registration is ignored here: that hotkey simply never fires.
+  RegisterHotkeySet(CurrentHotkeys());
+}
+
+hotkeys::HotkeySet TFrmMain::CurrentHotkeys() const {
+  hotkeys::HotkeySet set;
+  set[hotkeys::EditorField::Start] = FStartHK;
+  set[hotkeys::EditorField::Stop] = FStpHK;
+  set[hotkeys::EditorField::Record] = FStartMacrosHK;
+  set[hotkeys::EditorField::Pick] = FPickHK;
+  set.modes = FHotkeyModes;
+  return set;
+}
+
+std::optional<hotkeys::EditorField> TFrmMain::RegisterHotkeySet(const hotkeys::HotkeySet& set) {
+  using hotkeys::EditorField;
   UnregisterHotkeys();
   FStartHotkeyID = hotkeys::kStartHotkeyId;
   FStpHotkeyID = hotkeys::kStopHotkeyId;
   FStartMacrosHotkeyID = hotkeys::kStartMacrosHotkeyId;
   FPickHotkeyID = hotkeys::kPickHotkeyId;
-  // A refused registration is ignored: that hotkey simply never fires.
-  svc_.hotkeys.Register(FStartHotkeyID, FStartHK.Modifiers | hotkeys::kModNoRepeat, FStartHK.Vk);
-  svc_.hotkeys.Register(FStpHotkeyID, FStpHK.Modifiers | hotkeys::kModNoRepeat, FStpHK.Vk);
-  svc_.hotkeys.Register(FStartMacrosHotkeyID, FStartMacrosHK.Modifiers | hotkeys::kModNoRepeat,
-                        FStartMacrosHK.Vk);
-  // Unset unless the user chose one: nothing is grabbed for it then.
-  FPickRegistered =
-      FPickHK.Vk != 0 &&
-      svc_.hotkeys.Register(FPickHotkeyID, FPickHK.Modifiers | hotkeys::kModNoRepeat, FPickHK.Vk);
+  std::optional<EditorField> refused;
+  const auto take = [&](int id, EditorField field) {
+    const THotkeyData& hk = set[field];
+    // An unset hotkey (cleared in the editor) grabs nothing.
+    if (hk.Vk == 0) return false;
+    const bool ok = svc_.hotkeys.Register(id, hk.Modifiers | hotkeys::kModNoRepeat, hk.Vk);
+    if (!ok && !refused) refused = field;
+    return ok;
+  };
+  take(FStartHotkeyID, EditorField::Start);
+  take(FStpHotkeyID, EditorField::Stop);
+  take(FStartMacrosHotkeyID, EditorField::Record);
+  FPickRegistered = take(FPickHotkeyID, EditorField::Pick);
+  return refused;
 }
 
 void TFrmMain::UnregisterHotkeys() {
@@ -29,6 +52,7 @@ void TFrmMain::UnregisterHotkeys() {
 }
 
 std::string TFrmMain::HotkeyText(const THotkeyData& hk) {
+  if (hk.Vk == 0) return TranslateText("(none)");
   return hotkeys::HotkeyToText(hk.Vk, hk.Modifiers,
                                [this](std::uint32_t vk) { return svc_.hotkeys.KeyName(vk); });
 }
@@ -106,5 +130,28 @@ void TFrmMain::PickPointAtCursor() {
 }
 
 void TFrmMain::OpenHotkeyEditor() {
-  // Its widgets are not built yet in either edition: nothing opens so far.
+  // The hotkeys are off while the dialog is open, so a run would have no hotkey to stop it.
+  if (FRunning || FRecording || FWaitingForRecordStart) return;
+  hotkeys::THotkeyEditorDialog dialog(
+      svc_, CurrentHotkeys(), [this](std::uint32_t vk) { return svc_.hotkeys.KeyName(vk); },
+      [this](const hotkeys::HotkeySet& set) {
+        const auto refused = RegisterHotkeySet(set);
+        // Nothing stays registered while the dialog is still open.
+        UnregisterHotkeys();
+        return refused;
+      });
+  UnregisterHotkeys();
+  FHotkeyEditorListening = true;
+  const bool applied = dialog.Execute();
+  FHotkeyEditorListening = false;
+  if (applied) {
+    const hotkeys::HotkeySet& set = dialog.Values();
+    FStartHK = set[hotkeys::EditorField::Start];
+    FStpHK = set[hotkeys::EditorField::Stop];
+    FStartMacrosHK = set[hotkeys::EditorField::Record];
+    FPickHK = set[hotkeys::EditorField::Pick];
+    FHotkeyModes = set.modes;
+  }
+  RegisterHotkeys();
+  lblHotkeys.SetCaption(HotkeyCaption());
 }

@@ -83,5 +83,6 @@ void TFrmMain::TranslateInterface() {
   chkTopMost.SetCaption(TranslateText("Always on top"));
   Button1.SetCaption(TranslateText("About..."));
   lblHotkeys.SetCaption(HotkeyCaption());
+  lblHotkeys.SetHint(TranslateText("Click to change the hotkeys"));
   SetStatus(TranslateText("Ready"));
 }

@@ -66,6 +66,13 @@ class LabelPeer : public WidgetPeer<ClickLabel, ui::LabelPeer> {
     w()->setCursor(Qt::PointingHandCursor);
     Fit();
   }
+  void setHint(const std::string& hint) override {
+    w()->setToolTip(Q(hint));
+    if (hint.empty())
+      w()->unsetCursor();
+    else
+      w()->setCursor(Qt::PointingHandCursor);
+  }
   void setLayout(bool alignRight, bool wordWrap) override {
     alignRight_ = alignRight;
     w()->setAlignment((alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);

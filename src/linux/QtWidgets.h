@@ -34,6 +34,7 @@ class QtWidgetFactory : public ui::WidgetFactory {
   std::unique_ptr<ui::LabelPeer> CreateLabel(ui::Label& owner, ui::Container& parent, ui::Rect place) override;
   std::unique_ptr<ui::ProgressBarPeer> CreateProgressBar(ui::ProgressBar& owner, ui::Container& parent, ui::Rect place) override;
   std::unique_ptr<ui::ControlPeer> CreateImage(ui::Image& owner, ui::Container& parent, ui::Rect place) override;
+  std::unique_ptr<ui::HotkeyFieldPeer> CreateHotkeyField(ui::HotkeyField& owner, ui::Container& parent, ui::Rect place) override;
   std::unique_ptr<ui::TimerPeer> CreateTimer(ui::Timer& owner) override;
   std::unique_ptr<ui::TrayIconPeer> CreateTrayIcon(ui::TrayIcon& owner) override;
   std::unique_ptr<ui::PopupMenuPeer> CreatePopupMenu(ui::PopupMenu& owner) override;

@@ -367,3 +367,32 @@ void PopupMenu::UserChose(int index) {
 }
 
 }  // namespace ui
+
+// ---- hotkey field ----
+namespace ui {
+
+HotkeyField::HotkeyField(Container& parent, Rect place) {
+  auto p = parent.Factory().CreateHotkeyField(*this, parent, place);
+  peer_ = p.get();
+  AttachPeer(std::move(p));
+}
+
+void HotkeyField::UserFocused() {
+  Guarded([this] {
+    if (Enabled() && OnFocus) OnFocus();
+  });
+}
+
+void HotkeyField::UserKey(std::uint32_t vk, std::uint32_t modifiers) {
+  Guarded([this, vk, modifiers] {
+    if (Enabled() && OnKey) OnKey(vk, modifiers);
+  });
+}
+
+void HotkeyField::UserButton(std::uint32_t vk, std::uint32_t modifiers) {
+  Guarded([this, vk, modifiers] {
+    if (Enabled() && OnButton) OnButton(vk, modifiers);
+  });
+}
+
+}  // namespace ui

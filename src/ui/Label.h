@@ -14,6 +14,8 @@ class LabelPeer : public virtual ControlPeer {
   // A text colour that the theme does not override (0xRRGGBB), for links.
   virtual void setLinkStyle(std::uint32_t rgb) = 0;
   virtual void setLayout(bool alignRight, bool wordWrap) = 0;
+  // A label that opens something: a hand cursor and `hint` as its tool tip (empty: neither).
+  virtual void setHint(const std::string& hint) = 0;
 };
 
 // place.width/height of 0 mean "size to the text".
@@ -24,6 +26,11 @@ class Label : public Control {
   bool Underline() const { return underline_; }
   void SetLinkStyle(std::uint32_t rgb) { peer_->setLinkStyle(rgb); }
   void SetLayout(bool alignRight, bool wordWrap) { peer_->setLayout(alignRight, wordWrap); }
+  void SetHint(const std::string& hint) {
+    hint_ = hint;
+    peer_->setHint(hint);
+  }
+  const std::string& Hint() const { return hint_; }
   std::function<void()> OnClick;
   std::function<void()> OnMouseEnter;
   std::function<void()> OnMouseLeave;
@@ -34,6 +41,7 @@ class Label : public Control {
  private:
   LabelPeer* peer_;
   bool underline_ = false;
+  std::string hint_;
 };
 
 class ProgressBarPeer : public virtual ControlPeer {

@@ -4,6 +4,7 @@
 
 #include "ui/Button.h"
 #include "ui/CheckBox.h"
+#include "ui/HotkeyField.h"
 #include "ui/Container.h"
 #include "ui/Label.h"
 #include "ui/Lists.h"
@@ -33,6 +34,7 @@ class WidgetFactory {
   virtual std::unique_ptr<LabelPeer> CreateLabel(Label& owner, Container& parent, Rect place) = 0;
   virtual std::unique_ptr<ProgressBarPeer> CreateProgressBar(ProgressBar& owner, Container& parent, Rect place) = 0;
   virtual std::unique_ptr<ControlPeer> CreateImage(Image& owner, Container& parent, Rect place) = 0;
+  virtual std::unique_ptr<HotkeyFieldPeer> CreateHotkeyField(HotkeyField& owner, Container& parent, Rect place) = 0;
   virtual std::unique_ptr<TimerPeer> CreateTimer(Timer& owner) = 0;
   virtual std::unique_ptr<TrayIconPeer> CreateTrayIcon(TrayIcon& owner) = 0;
   virtual std::unique_ptr<PopupMenuPeer> CreatePopupMenu(PopupMenu& owner) = 0;

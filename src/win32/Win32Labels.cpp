@@ -39,6 +39,31 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
     linkColour_ = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
     InvalidateRect(hwnd_, nullptr, FALSE);
   }
+  void setHint(const std::string& hint) override {
+    hand_ = !hint.empty();
+    hint_ = win32::Utf8ToWide(hint);
+    if (!tip_ && hand_) {
+      tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Top().Handle(), nullptr,
+                             nullptr, nullptr);
+    }
+    if (!tip_) return;
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = Top().Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = hint_.data();
+    if (!toolAdded_) {
+      toolAdded_ = SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != FALSE;
+    } else {
+      SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    SendMessageW(tip_, TTM_ACTIVATE, hand_ ? TRUE : FALSE, 0);
+  }
+  ~LabelPeerImpl() override {
+    if (tip_) DestroyWindow(tip_);
+  }
   void setLayout(bool alignRight, bool wordWrap) override {
     alignRight_ = alignRight;
     wordWrap_ = wordWrap;
@@ -78,7 +103,7 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
         owner_.UserClicked();
         return 0;
       case WM_SETCURSOR:
-        if (link_) {
+        if (link_ || hand_) {
           SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649) /* IDC_HAND */));
           return TRUE;
         }
@@ -155,6 +180,10 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
   bool underline_ = false;
   bool link_ = false;
   COLORREF linkColour_ = 0;
+  bool hand_ = false;
+  std::wstring hint_;
+  HWND tip_ = nullptr;
+  bool toolAdded_ = false;
   bool alignRight_ = false;
   bool wordWrap_ = false;
   bool tracking_ = false;

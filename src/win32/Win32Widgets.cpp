@@ -29,7 +29,7 @@ void Win32WidgetFactory::RegisterClasses() {
   static bool done = false;
   if (done) return;
   done = true;
-  for (const wchar_t* name : {L"QELWindow", L"QELGroup", L"QELPanel", L"QELLabel", L"QELImage"}) {
+  for (const wchar_t* name : {L"QELWindow", L"QELGroup", L"QELPanel", L"QELLabel", L"QELImage", L"QELHotkey"}) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;

@@ -111,7 +111,10 @@ LOG_SEEN=0
 new_errors() {
   local n
   n=$(wc -l <"$APP_LOG")
-  ERRORS=$(head -n "$n" "$APP_LOG" | tail -n +$((LOG_SEEN + 1)) | grep '^QEL Auto Clicker: ') || true
+  # Without a session bus the program says once at start-up that it takes no control
+  # commands; that notice is not one of the errors counted here.
+  ERRORS=$(head -n "$n" "$APP_LOG" | tail -n +$((LOG_SEEN + 1)) | grep '^QEL Auto Clicker: ' |
+    grep -v 'control commands are not taken') || true
   LOG_SEEN=$n
 }
 # expect_box WHAT TEXT [KEY]: an error box appears, holds TEXT, and is dismissed with KEY
@@ -286,7 +289,7 @@ NEW=$(find "$MACROS" -name '*.qelmac' 2>/dev/null) || true
 [ "$(echo "$NEW" | grep -c .)" -eq 1 ] || e2e_fail "deleted folder: the recording was not saved: \"$NEW\""
 close_app
 must_end "deleted folder"
-[ "$(tr -d '\r' <"$SETTINGS" | grep -c '=')" -eq 26 ] || e2e_fail "deleted folder: the settings were not written again"
+[ "$(tr -d '\r' <"$SETTINGS" | grep -c '=')" -eq 34 ] || e2e_fail "deleted folder: the settings were not written again"
 tr -d '\r' <"$SETTINGS" | grep -qx "selected=0" || e2e_fail "deleted folder: the new macro is not the selected one"
 e2e_log "4. deleted data folder: Remove, a recording ($(basename "$NEW")) and the settings recreate it"
 
@@ -384,7 +387,7 @@ INI=$(tr -d '\r' <"$SETTINGS")
 for s in Target Interval Repeat Click UI Delay HotkeyStart HotkeyStop HotkeyStartMacros Coords Macros Mine; do
   [ "$(grep -cx "\[$s\]" <<<"$INI")" -eq 1 ] || { echo "$INI"; e2e_fail "two copies: section [$s] is not there once"; }
 done
-[ "$(grep -c '^[A-Za-z]*=-\?[0-9]*$' <<<"$INI")" -eq 26 ] || { echo "$INI"; e2e_fail "two copies: not 26 numeric keys"; }
+[ "$(grep -c '^[A-Za-z]*=-\?[0-9]*$' <<<"$INI")" -eq 34 ] || { echo "$INI"; e2e_fail "two copies: not 34 numeric keys"; }
 [ "$(grep -vc '^\[\|^[A-Za-z]*=-\?[0-9]*$\|^keep=me$\|^$' <<<"$INI")" -eq 0 ] || { echo "$INI"; e2e_fail "two copies: foreign lines in the file"; }
 [ -z "$(find "$APPDATA" -name '*tmp*')" ] || e2e_fail "two copies: a temp file was left"
 e2e_log "7. two copies: the hotkey ran the first only, the second's Start worked, the file is well-formed"
@@ -409,7 +412,7 @@ must_end "held lock"
 END_MS=$((($(date +%s%N) - T0) / 1000000))
 kill "$HOLDER" 2>/dev/null || true
 wait "$HOLDER" 2>/dev/null || true
-[ "$(tr -d '\r' <"$SETTINGS" | grep -c '=')" -eq 26 ] || e2e_fail "held lock: the settings were not written at exit"
-e2e_log "8. a stopped copy holding the folder's lock: the program saved its 26 keys and ended after $END_MS ms"
+[ "$(tr -d '\r' <"$SETTINGS" | grep -c '=')" -eq 34 ] || e2e_fail "held lock: the settings were not written at exit"
+e2e_log "8. a stopped copy holding the folder's lock: the program saved its 34 keys and ended after $END_MS ms"
 
 echo "PASS linux_faults"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Linux edition's settings file, driven from outside under Xvfb + openbox:
-#  1. first start without a file: closing writes all 26 keys, in order, with the start-up
+#  1. first start without a file: closing writes all 34 keys, in order, with the start-up
 #     values;
 #  2. a hand-made file (upper-case names, out-of-range and hexadecimal values, both window
 #     options on, foreign lines) is loaded and written back: clamped values, only
@@ -56,18 +56,19 @@ start_app first
 [ -e "$SETTINGS" ] && e2e_fail "a settings file exists before the first close"
 stop_app || e2e_fail "the program exited with $?"
 crlf "[Target]" "mode=0" "" \
-  "[Interval]" "h=0" "m=0" "s=0" "ms=100" "jitterEnabled=0" "jitterMs=0" "" \
+  "[Interval]" "h=0" "m=0" "s=0" "ms=100" "jitterEnabled=0" "jitterMs=0" "jitterMode=0" "" \
   "[Repeat]" "untilStopped=1" "count=100" "" \
   "[Click]" "button=0" "type=0" "holdMs=80" "" \
-  "[UI]" "topMost=0" "minimizeOnStart=0" "" \
+  "[UI]" "topMost=0" "minimizeOnStart=0" "cornerStop=0" "" \
   "[Delay]" "startDelayS=0" "" \
-  "[HotkeyStart]" "vk=83" "mod=6" "" \
+  "[HotkeyStart]" "vk=83" "mod=6" "toggle=0" "hold=0" "" \
   "[HotkeyStop]" "vk=88" "mod=6" "" \
   "[HotkeyStartMacros]" "vk=82" "mod=6" "" \
-  "[Coords]" "x=0" "y=0" "" \
-  "[Macros]" "selected=-1" "recordKeys=0" "recordWheel=0" >"$TMP/first.expected"
+  "[HotkeyPick]" "vk=0" "mod=0" "" \
+  "[Coords]" "x=0" "y=0" "radius=0" "" \
+  "[Macros]" "selected=-1" "recordKeys=0" "recordWheel=0" "speed=100" >"$TMP/first.expected"
 cmp -s "$SETTINGS" "$TMP/first.expected" || { diff "$SETTINGS" "$TMP/first.expected"; e2e_fail "first-start file differs"; }
-e2e_log "first start: 26 keys written in order"
+e2e_log "first start: 34 keys written in order"
 
 # ---- 2. a hand-made file, loaded and written back
 crlf "; my own notes" "[TARGET]" "MODE=1" "" "[interval]" "MS=5000" "h=-3" "m=\$1E" "s=abc" \
@@ -80,7 +81,7 @@ for line in "; my own notes" "[TARGET]" "MODE=1" "MS=999" "h=0" "m=30" "s=0" "un
   "topMost=0" "minimizeOnStart=1" "x=32" "y=100000" "VK=65" "MOD=8" "[Mine]" "keep = me" "jitterMs=0"; do
   grep -qxF "$line"$'\r' "$SETTINGS" || { cat -A "$SETTINGS"; e2e_fail "after loading and saving, no line \"$line\""; }
 done
-[ "$(grep -c '^\[' "$SETTINGS")" -eq 12 ] || { cat "$SETTINGS"; e2e_fail "expected 11 sections and [Mine]"; }
+[ "$(grep -c '^\[' "$SETTINGS")" -eq 13 ] || { cat "$SETTINGS"; e2e_fail "expected 12 sections and [Mine]"; }
 e2e_log "hand-made file: values clamped and parsed, foreign lines kept"
 
 # ---- 3. a read-only file: one error box at exit, the file unchanged

@@ -190,7 +190,7 @@ remove_selected
 no_box "Remove after the folder went" 1
 win_close_app
 win_wait_app_end 15 || win_fail "deleted folder: the program did not end"
-[ "$(tr -d '\r' <"$INI" | grep -c '=')" -eq 26 ] || win_fail "deleted folder: the settings were not written again"
+[ "$(tr -d '\r' <"$INI" | grep -c '=')" -eq 34 ] || win_fail "deleted folder: the settings were not written again"
 echo "3. deleted data folder: Remove and the settings at exit recreate it"
 
 # ================= 4. the start hotkey held by another program
@@ -269,7 +269,7 @@ SETTINGS=$(tr -d '\r' <"$INI")
 for s in Target Interval Repeat Click UI Delay HotkeyStart HotkeyStop HotkeyStartMacros Coords Macros Mine; do
   [ "$(grep -cix "\[$s\]" <<<"$SETTINGS")" -eq 1 ] || { echo "$SETTINGS"; win_fail "two copies: section [$s] is not there once"; }
 done
-[ "$(grep -c '^[A-Za-z]*=-\?[0-9]*$' <<<"$SETTINGS")" -eq 26 ] || { echo "$SETTINGS"; win_fail "two copies: not 26 numeric keys"; }
+[ "$(grep -c '^[A-Za-z]*=-\?[0-9]*$' <<<"$SETTINGS")" -eq 34 ] || { echo "$SETTINGS"; win_fail "two copies: not 34 numeric keys"; }
 echo "5. two copies: the hotkey ran the first only, the second's Start worked, the file is well-formed"
 
 # ================= 6. a hung copy holding the settings file's lock
@@ -298,7 +298,7 @@ wait_title "$WIN_TITLE" 5 || win_fail "held lock: the stop hotkey did not stop t
 [ "$(clicks)" -gt "$BASE" ] || win_fail "held lock: the run made no clicks"
 win_close_app
 win_wait_app_end 20 || win_fail "held lock: the program did not end"
-[ "$(tr -d '\r' <"$INI" | grep -c '=')" -eq 26 ] || win_fail "held lock: the settings were not written at exit"
+[ "$(tr -d '\r' <"$INI" | grep -c '=')" -eq 34 ] || win_fail "held lock: the settings were not written at exit"
 kill "$HOLDER_PID" 2>/dev/null || true
 wait "$HOLDER_PID" 2>/dev/null || true
 HOLDER_PID=""

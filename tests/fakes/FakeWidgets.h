@@ -50,7 +50,17 @@ struct FakeWindowPeer : ui::WindowPeer, FakeControlPeer {
   void close() override { modalOpen = false; }
 };
 
-struct FakeButtonPeer : ui::ButtonPeer, FakeControlPeer {
+// Keeps a factory's list of live peers: a peer leaves it when its control goes.
+template <typename T>
+struct Listed {
+  std::vector<T*>* list = nullptr;
+  ~Listed() {
+    if (list) std::erase(*list, static_cast<T*>(this));
+  }
+};
+
+struct FakeButtonPeer : ui::ButtonPeer, FakeControlPeer, Listed<FakeButtonPeer> {
+  ui::Button* owner = nullptr;
   std::string image;
   void setImage(const std::string& n) override { image = n; }
 };
@@ -76,6 +86,19 @@ struct FakeLabelPeer : ui::LabelPeer, FakeControlPeer {
   void setUnderline(bool on) override { underline = on; }
   void setLinkStyle(std::uint32_t rgb) override { link = rgb; }
   void setLayout(bool, bool) override {}
+  std::string hint;
+  void setHint(const std::string& h) override { hint = h; }
+};
+struct FakeHotkeyFieldPeer : ui::HotkeyFieldPeer, FakeControlPeer, Listed<FakeHotkeyFieldPeer> {
+  ui::HotkeyField* owner = nullptr;
+  bool listening = false;
+  int focusCount = 0;
+  // Gives the focus as the platform does: the field reports it.
+  void setFocus() override {
+    ++focusCount;
+    if (owner) owner->UserFocused();
+  }
+  void setListening(bool on) override { listening = on; }
 };
 struct FakeProgressPeer : ui::ProgressBarPeer, FakeControlPeer {
   int position = 0, repaints = 0;
@@ -108,6 +131,15 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   FakeWindowPeer* lastWindow = nullptr;
   FakeTrayPeer* tray = nullptr;
   FakeMenuPeer* menu = nullptr;
+  // The buttons and hotkey fields that exist now, in the order they were made.
+  std::vector<FakeButtonPeer*> buttons;
+  std::vector<FakeHotkeyFieldPeer*> hotkeyFields;
+  // The last button created with this caption.
+  FakeButtonPeer* ButtonCaptioned(const std::string& caption) {
+    for (auto it = buttons.rbegin(); it != buttons.rend(); ++it)
+      if ((*it)->caption == caption) return *it;
+    return nullptr;
+  }
 
   // What the "user" does while any window created from now on is shown modally.
   std::function<void(FakeWindowPeer&)> whileModal;
@@ -125,8 +157,12 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   std::unique_ptr<ui::ControlPeer> CreatePanel(ui::Panel&, ui::Container&, int h) override {
     return Placed<FakeControlPeer>({0, 0, 0, h});
   }
-  std::unique_ptr<ui::ButtonPeer> CreateButton(ui::Button&, ui::Container&, ui::Rect r) override {
-    return Placed<FakeButtonPeer>(r);
+  std::unique_ptr<ui::ButtonPeer> CreateButton(ui::Button& owner, ui::Container&, ui::Rect r) override {
+    auto p = Placed<FakeButtonPeer>(r);
+    p->owner = &owner;
+    p->list = &buttons;
+    buttons.push_back(p.get());
+    return p;
   }
   std::unique_ptr<ui::CheckPeer> CreateCheckBox(ui::CheckBox&, ui::Container&, ui::Rect r) override {
     return Placed<FakeCheckPeer>(r);
@@ -151,6 +187,13 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   }
   std::unique_ptr<ui::ControlPeer> CreateImage(ui::Image&, ui::Container&, ui::Rect r) override {
     return Placed<FakeControlPeer>(r);
+  }
+  std::unique_ptr<ui::HotkeyFieldPeer> CreateHotkeyField(ui::HotkeyField& owner, ui::Container&, ui::Rect r) override {
+    auto p = Placed<FakeHotkeyFieldPeer>(r);
+    p->owner = &owner;
+    p->list = &hotkeyFields;
+    hotkeyFields.push_back(p.get());
+    return p;
   }
   std::unique_ptr<ui::TimerPeer> CreateTimer(ui::Timer& owner) override { return clock_.MakeTimerPeer(owner); }
   std::unique_ptr<ui::TrayIconPeer> CreateTrayIcon(ui::TrayIcon&) override {
