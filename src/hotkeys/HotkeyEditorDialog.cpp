@@ -17,7 +17,7 @@ constexpr int kRowStep = 30;
 ui::WindowSpec DialogSpec() {
   ui::WindowSpec spec;
   spec.clientWidth = 420;
-  spec.clientHeight = 244;
+  spec.clientHeight = 228;
   spec.mainWindow = false;
   return spec;
 }
@@ -43,9 +43,9 @@ THotkeyEditorDialog::THotkeyEditorDialog(app::Services& services, const HotkeySe
     : Form(services.widgets, DialogSpec()),
       cbToggle(Form, {12, 14 + kRowStep * kEditorFieldCount, 396, 20}, ""),
       cbHold(Form, {12, 38 + kRowStep * kEditorFieldCount, 396, 20}, ""),
-      btnDefaults(Form, {12, 208, 100, 25}, ""),
-      btnOk(Form, {232, 208, 85, 25}, ""),
-      btnCancel(Form, {323, 208, 85, 25}, ""),
+      btnDefaults(Form, {12, 192, 100, 25}, ""),
+      btnOk(Form, {232, 192, 85, 25}, ""),
+      btnCancel(Form, {323, 192, 85, 25}, ""),
       services_(services),
       editor_(initial),
       keyName_(std::move(keyName)),
@@ -110,8 +110,9 @@ void THotkeyEditorDialog::FieldFocused(EditorField field) {
   ShowValues();
 }
 
-void THotkeyEditorDialog::FieldKey(EditorField field, std::uint32_t vk, std::uint32_t modifiers) {
-  // A field that has the focus but does not listen (after Esc) listens again on a key.
+void THotkeyEditorDialog::FieldKey(EditorField, std::uint32_t vk, std::uint32_t modifiers) {
+  // After Esc the focused field no longer listens: keys are then ignored until the user
+  // clicks a field or tabs to one, and a second Esc is the dialog's Cancel.
   switch (editor_.KeyPressed(vk, modifiers)) {
     case EditorKey::Captured: {
       ShowValues();
@@ -131,7 +132,6 @@ void THotkeyEditorDialog::FieldKey(EditorField field, std::uint32_t vk, std::uin
     case EditorKey::Ignored:
       // Esc with no field listening is the dialog's own Esc: Cancel.
       if (vk == kVkEscape && (modifiers & (kModAlt | kModControl | kModShift | kModWin)) == 0) CancelClick();
-      (void)field;
       break;
   }
 }

@@ -9,7 +9,10 @@
 #  4. toggle=1: the start hotkey (F6) also stops the run;
 #  5. hold=1: F7 held for a second at a 10 ms interval clicks about 100 times and not after
 #     the release; the press-to-first-click and release-to-last-click times are printed;
-#  6. side button 9 as the start hotkey starts a run, and its own click reaches no window.
+#  6. side button 9 as the start hotkey starts a run, and its own click reaches no window;
+#  7. the hotkey editor: a click on the hotkey line opens it with the start field listening,
+#     F6 typed there becomes the start hotkey, Return is OK; F6 from the target window then
+#     starts a run and the new hotkey is saved; Esc in the editor changes nothing.
 # The click settings come from a settings file written before each start.
 #
 #   tests/e2e/linux_hotkeys.sh [qel-autoclicker [xtarget]]
@@ -191,5 +194,42 @@ run_then_stop "side button 9"
 OTHER=$(tr -d '\0' <"$CLICKS" | awk '$1 != 1' | head -3)
 [ -z "$OTHER" ] || e2e_fail "the side button's own click reached the target: $OTHER"
 stop_app
+
+# ---- 7. the hotkey editor, from the keyboard
+: >"$CLICKS"
+write_settings 1 100 20
+start_app editor
+xdotool mousemove --window "$WIN" 40 515 click 1   # the hotkey line
+DLG=$(e2e_wait_window "Hotkeys" 10) || e2e_fail "a click on the hotkey line opened no editor"
+sleep 0.5
+xdotool key --clearmodifiers F6
+sleep 0.3
+xdotool key --clearmodifiers Return
+for _ in $(seq 1 50); do
+  xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" || break
+  sleep 0.1
+done
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && e2e_fail "Return did not close the editor"
+xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null || true
+sleep 0.3
+xdotool key --clearmodifiers ctrl+shift+s
+sleep 0.8
+[ "$(title)" = "$MAIN_TITLE" ] || e2e_fail "the old start hotkey still starts a run (caption \"$(title)\")"
+xdotool key --clearmodifiers F6
+run_then_stop "F6 set in the editor"
+# Esc ends the listening, a second Esc is Cancel: nothing changes.
+xdotool mousemove --window "$WIN" 40 515 click 1
+DLG=$(e2e_wait_window "Hotkeys" 10) || e2e_fail "the editor did not open a second time"
+sleep 0.5
+xdotool key --clearmodifiers Escape
+sleep 0.2
+xdotool key --clearmodifiers F9
+sleep 0.2
+xdotool key --clearmodifiers Escape
+sleep 0.5
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && e2e_fail "Esc did not close the editor"
+stop_app
+tr -d '\r' <"$SETTINGS" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=117' || { cat "$SETTINGS"; e2e_fail "the edited hotkey was not saved"; }
+e2e_log "editor: F6 captured from the keyboard, applied at once and saved; Esc changed nothing"
 
 echo "PASS linux_hotkeys"

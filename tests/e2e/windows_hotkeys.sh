@@ -5,7 +5,13 @@
 #     it: the caption comes back and the clicks stop growing;
 #  2. with "Repeat" 1 and a 1 ms interval, Ctrl+Shift+S held down for a second (the X
 #     server auto-repeats it) makes exactly one click;
-#  3. a settings file moving the start hotkey to F1: F1 starts a run, Ctrl+Shift+S does not.
+#  3. a settings file moving the start hotkey to F1: F1 starts a run, Ctrl+Shift+S does not;
+#  4. toggle=1: the start hotkey (F6) also stops the run;
+#  5. hold=1: clicks while F7 is held, none after its release;
+#  6. side button 9 as the start hotkey starts a run;
+#  7. the hotkey editor: a click on the hotkey line opens it with the start field listening,
+#     F6 typed there becomes the start hotkey, Return is OK; F6 then starts a run and the
+#     new hotkey is saved; Esc, Esc leaves the editor without a change.
 # Wine delivers a hotkey only while one of its own windows has the X focus, so the focused
 # window is the Wine target window. The click settings come from a settings file written
 # before each start.
@@ -101,5 +107,79 @@ xdotool key --clearmodifiers F1
 run_then_stop "F1"
 stop_app
 tr -d '\r' <"$INI" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=112' || { cat "$INI"; win_fail "the moved hotkey was not kept"; }
+
+# ---- 4. toggle: the start hotkey also stops
+write_settings 1 100 20 "[HotkeyStart]" "vk=117" "mod=0" "toggle=1"
+start_app
+xdotool key --clearmodifiers F6
+wait_title "$WIN_RUNNING" 5 || win_fail "F6 did not start a run (caption \"$(title)\")"
+sleep 0.5
+xdotool key --clearmodifiers F6
+wait_title "$WIN_TITLE" 5 || win_fail "F6 with toggle=1 did not stop the run (caption \"$(title)\")"
+sleep 0.3
+STOPPED=$(clicks)
+sleep 0.5
+[ "$STOPPED" -gt "$BASE" ] || win_fail "the toggled run made no click"
+[ "$(clicks)" -eq "$STOPPED" ] || win_fail "clicks went on after the second F6"
+echo "toggle: F6 started a run and F6 stopped it after $((STOPPED - BASE)) clicks"
+stop_app
+
+# ---- 5. hold: clicks while F7 is held
+write_settings 1 100 20 "[HotkeyStart]" "vk=118" "mod=0" "hold=1"
+start_app
+xdotool keydown F7
+sleep 1
+xdotool keyup F7
+sleep 0.5
+AFTER=$(clicks)
+sleep 0.5
+[ "$(clicks)" -eq "$AFTER" ] || win_fail "clicks went on after F7 was released"
+[ "$(title)" = "$WIN_TITLE" ] || win_fail "the run did not end at the release (caption \"$(title)\")"
+HELD=$((AFTER - BASE))
+[ "$HELD" -ge 10 ] && [ "$HELD" -le 80 ] || win_fail "holding F7 for a second at 20 ms made $HELD clicks"
+echo "hold: F7 held for a second at 20 ms made $HELD clicks, none after the release"
+stop_app
+
+# ---- 6. side button 9 as the start hotkey, over the target window
+write_settings 1 100 50 "[HotkeyStart]" "vk=6" "mod=0"
+start_app
+xdotool mousemove "$PX" "$PY"
+sleep 0.3
+xdotool click 9
+run_then_stop "side button 9"
+stop_app
+
+# ---- 7. the hotkey editor, from the keyboard
+write_settings 1 100 20
+start_app
+win_click $((10 + 30)) $((509 + 6))   # the hotkey line
+DLG=$(win_find_window "Hotkeys" 10) || win_fail "a click on the hotkey line opened no editor"
+sleep 0.8
+xdotool key --clearmodifiers F6
+sleep 0.3
+xdotool key --clearmodifiers Return
+sleep 0.8
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && win_fail "Return did not close the editor"
+xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null || xdotool windowfocus --sync "$TARGET_WIN"
+sleep 0.5
+xdotool key --clearmodifiers ctrl+shift+s
+sleep 0.8
+[ "$(title)" = "$WIN_TITLE" ] || win_fail "the old start hotkey still starts a run (caption \"$(title)\")"
+BASE=$(clicks)
+xdotool key --clearmodifiers F6
+run_then_stop "F6 set in the editor"
+win_click $((10 + 30)) $((509 + 6))
+DLG=$(win_find_window "Hotkeys" 10) || win_fail "the editor did not open a second time"
+sleep 0.8
+xdotool key --clearmodifiers Escape
+sleep 0.3
+xdotool key --clearmodifiers F9
+sleep 0.3
+xdotool key --clearmodifiers Escape
+sleep 0.8
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && win_fail "Esc did not close the editor"
+stop_app
+tr -d '\r' <"$INI" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=117' || { cat "$INI"; win_fail "the edited hotkey was not saved"; }
+echo "editor: F6 captured from the keyboard, applied at once and saved; Esc changed nothing"
 
 echo "PASS windows_hotkeys ($(($(date +%s) - T_START)) s)"
