@@ -155,6 +155,9 @@ class TFrmMain {
   std::optional<hotkeys::EditorField> RegisterHotkeySet(const hotkeys::HotkeySet& set);
   std::string HotkeyText(const THotkeyData& hk);
   std::string HotkeyCaption();
+  // The hotkey that ends a run, for the running caption: the stop hotkey, or the start
+  // hotkey when the stop hotkey is unset and the start hotkey toggles.
+  std::string RunStopHotkeyText();
 
   // ---- macro recorder ----
   void btnCreateMacrosClick();

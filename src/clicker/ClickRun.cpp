@@ -38,7 +38,7 @@ void TFrmMain::StartRun() {
   if (chkMinimizeToTrayOnStart.Checked())
     HideToTray();
   else
-    EnterRecUi(i18n::FormatText(TranslateText("Running... Press %s to stop"), {HotkeyText(FStpHK)}));
+    EnterRecUi(i18n::FormatText(TranslateText("Running... Press %s to stop"), {RunStopHotkeyText()}));
   if (seStartDelaySS.Value() > 0) {
     TimerDelay.SetInterval(static_cast<unsigned>(seStartDelaySS.Value()) * 1000u);
     TimerDelay.SetEnabled(true);
@@ -52,7 +52,7 @@ void TFrmMain::StartRun() {
 void TFrmMain::TimerDelayTimer() {
   TimerDelay.SetEnabled(false);
   if (!chkMinimizeToTrayOnStart.Checked())
-    EnterRecUi(i18n::FormatText(TranslateText("Running... Press %s to stop"), {HotkeyText(FStpHK)}));
+    EnterRecUi(i18n::FormatText(TranslateText("Running... Press %s to stop"), {RunStopHotkeyText()}));
   if (rbMacros.Checked())
     StartMacroPlayback();
   else

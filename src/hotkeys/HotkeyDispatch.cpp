@@ -58,6 +58,11 @@ std::string TFrmMain::HotkeyText(const THotkeyData& hk) {
 }
 
 
+std::string TFrmMain::RunStopHotkeyText() {
+  if (FStpHK.Vk == 0 && FStartHK.Vk != 0 && FHotkeyModes.toggle) return HotkeyText(FStartHK);
+  return HotkeyText(FStpHK);
+}
+
 std::string TFrmMain::HotkeyCaption() {
   return i18n::FormatText(TranslateText("Hotkeys \u2014 Start: %s  |  Stop: %s"),
                           {HotkeyText(FStartHK), HotkeyText(FStpHK)});

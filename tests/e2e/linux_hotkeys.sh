@@ -12,7 +12,9 @@
 #  6. side button 9 as the start hotkey starts a run, and its own click reaches no window;
 #  7. the hotkey editor: a click on the hotkey line opens it with the start field listening,
 #     F6 typed there becomes the start hotkey, Return is OK; F6 from the target window then
-#     starts a run and the new hotkey is saved; Esc in the editor changes nothing.
+#     starts a run and the new hotkey is saved; Esc in the editor changes nothing;
+#  8. combinations another program holds (a second copy with the default hotkeys): OK in the
+#     editor shows a message and the editor stays open; Cancel keeps the old hotkeys.
 # The click settings come from a settings file written before each start.
 #
 #   tests/e2e/linux_hotkeys.sh [qel-autoclicker [xtarget]]
@@ -231,5 +233,52 @@ xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && e2e_fail "Esc did not 
 stop_app
 tr -d '\r' <"$SETTINGS" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=117' || { cat "$SETTINGS"; e2e_fail "the edited hotkey was not saved"; }
 e2e_log "editor: F6 captured from the keyboard, applied at once and saved; Esc changed nothing"
+
+# ---- 8. combinations held by another program are refused in the editor. A second copy,
+# started first with the default hotkeys, holds Shift+Ctrl+S/X/R; this copy uses F1, F2,
+# F3. Keys another program grabs never reach the editor, so "Defaults" asks for them.
+OTHER_HOME=$TMP/other
+mkdir -p "$OTHER_HOME/appdata/QEL Auto Clicker" "$OTHER_HOME/config"
+APPDATA=$OTHER_HOME/appdata XDG_CONFIG_HOME=$OTHER_HOME/config "$APP" >"$TMP/app-other.log" 2>&1 &
+OTHER_PID=$!
+e2e_track $OTHER_PID
+e2e_wait_window "$MAIN_TITLE" 30 >/dev/null || e2e_fail "the second copy did not start"
+sleep 1
+write_settings 1 100 20 "[HotkeyStart]" "vk=112" "mod=0" "[HotkeyStop]" "vk=113" "mod=0" \
+  "[HotkeyStartMacros]" "vk=114" "mod=0"
+start_app refused
+# Both copies' windows carry the same caption: this copy's is the one of its process.
+WIN=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name "^${MAIN_TITLE}\$" | head -n1)
+[ -n "$WIN" ] || e2e_fail "no window of the first copy"
+xdotool mousemove --window "$WIN" 40 515 click 1
+DLG=$(e2e_wait_window "Hotkeys" 10) || e2e_fail "the editor did not open"
+sleep 0.5
+xdotool mousemove --window "$DLG" 60 204 click 1   # "Defaults"
+sleep 0.3
+xdotool mousemove --window "$DLG" 274 204 click 1  # "OK"
+BOX=""
+for _ in $(seq 1 50); do
+  BOX=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx -e "$WIN" -e "$DLG" | head -n1) || true
+  [ -n "$BOX" ] && break
+  sleep 0.1
+done
+[ -n "$BOX" ] || e2e_fail "hotkeys held by another program were taken without a message"
+xdotool key --clearmodifiers Return   # dismisses the message
+sleep 0.5
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" || e2e_fail "the editor closed after the refused hotkeys"
+xdotool mousemove --window "$DLG" 365 204 click 1  # "Cancel"
+sleep 0.5
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && e2e_fail "Cancel did not close the editor"
+# The second copy's window may lie over the target: it goes first.
+kill -TERM "$OTHER_PID" 2>/dev/null || true
+wait "$OTHER_PID" 2>/dev/null || true
+xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null || true
+sleep 0.3
+xdotool key --clearmodifiers F1
+wait_title "  Running... Press F2 to stop" 5 || e2e_fail "F1 no longer starts a run after Cancel (caption \"$(title)\")"
+xdotool key --clearmodifiers F2
+wait_title "$MAIN_TITLE" 5 || e2e_fail "F2 no longer stops the run after Cancel"
+stop_app
+e2e_log "editor: the defaults, held by another copy, were refused with a message; Cancel kept F1/F2"
 
 echo "PASS linux_hotkeys"

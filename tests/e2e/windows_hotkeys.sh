@@ -8,10 +8,12 @@
 #  3. a settings file moving the start hotkey to F1: F1 starts a run, Ctrl+Shift+S does not;
 #  4. toggle=1: the start hotkey (F6) also stops the run;
 #  5. hold=1: clicks while F7 is held, none after its release;
-#  6. side button 9 as the start hotkey starts a run;
+#  6. side button 9 as the start hotkey starts a run, and its own press reaches no window;
 #  7. the hotkey editor: a click on the hotkey line opens it with the start field listening,
 #     F6 typed there becomes the start hotkey, Return is OK; F6 then starts a run and the
-#     new hotkey is saved; Esc, Esc leaves the editor without a change.
+#     new hotkey is saved; Esc, Esc leaves the editor without a change;
+#  8. combinations another program holds (a second copy with the default hotkeys): OK in the
+#     editor shows a message and the editor stays open; Cancel keeps the old hotkeys.
 # Wine delivers a hotkey only while one of its own windows has the X focus, so the focused
 # window is the Wine target window. The click settings come from a settings file written
 # before each start.
@@ -147,6 +149,7 @@ xdotool mousemove "$PX" "$PY"
 sleep 0.3
 xdotool click 9
 run_then_stop "side button 9"
+win_clicks | grep -q '^X ' && win_fail "the side button's own press reached the target window"
 stop_app
 
 # ---- 7. the hotkey editor, from the keyboard
@@ -181,5 +184,62 @@ xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && win_fail "Esc did not 
 stop_app
 tr -d '\r' <"$INI" | grep -A2 -x '\[HotkeyStart\]' | grep -qx 'vk=117' || { cat "$INI"; win_fail "the edited hotkey was not saved"; }
 echo "editor: F6 captured from the keyboard, applied at once and saved; Esc changed nothing"
+
+# ---- 8. combinations held by another program are refused in the editor. A second copy,
+# started first from its own folder with the default hotkeys, holds Shift+Ctrl+S/X/R; this
+# copy uses F1, F2, F3, and "Defaults" in its editor asks for the held ones.
+OTHER=$WIN_WORK/other
+mkdir -p "$OTHER/appdata/QEL Auto Clicker"
+cp "$WIN_EXE" "$OTHER/"
+(cd "$OTHER" && QEL_UPDATE_URL=http://127.0.0.1:9/ exec wine cmd /c \
+  "set APPDATA=$(win_path "$OTHER/appdata")&& start /wait QELAutoClicker.exe" >"$OTHER/app.log" 2>&1) &
+OTHER_PID=$!
+OTHER_WIN=$(win_find_window "$WIN_TITLE" 60) || win_fail "the second copy did not start"
+for _ in $(seq 1 300); do
+  xwininfo -id "$OTHER_WIN" 2>/dev/null | grep -q "Map State: IsViewable" && break
+  sleep 0.1
+done
+sleep 1
+write_settings 1 100 20 "[HotkeyStart]" "vk=112" "mod=0" "[HotkeyStop]" "vk=113" "mod=0" \
+  "[HotkeyStartMacros]" "vk=114" "mod=0"
+win_start_app
+# win_start_app may have found the second copy's window, which has the same caption.
+for _ in $(seq 1 100); do
+  WIN=$(xdotool search --onlyvisible --name "^${WIN_TITLE}\$" | grep -vx "$OTHER_WIN" | head -1) || true
+  [ -n "$WIN" ] && break
+  sleep 0.1
+done
+[ -n "$WIN" ] || win_fail "no window of the first copy"
+win_geometry "$WIN"
+OX=$X OY=$Y
+win_click $((10 + 30)) $((509 + 6))
+DLG=$(win_find_window "Hotkeys" 10) || win_fail "the editor did not open"
+sleep 0.8
+win_geometry "$DLG"
+DX=$X DY=$Y
+xdotool mousemove $((DX + 60)) $((DY + 204)) click 1    # "Defaults"
+sleep 0.3
+xdotool mousemove $((DX + 274)) $((DY + 204)) click 1   # "OK"
+sleep 1
+# Message boxes carry the program's name as their caption.
+BOX=$(xdotool search --onlyvisible --name "^QEL Auto Clicker\$" | head -1) || true
+[ -n "$BOX" ] || win_fail "hotkeys held by another program were taken without a message"
+xdotool key --clearmodifiers Return
+sleep 0.5
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" || win_fail "the editor closed after the refused hotkeys"
+xdotool mousemove $((DX + 365)) $((DY + 204)) click 1   # "Cancel"
+sleep 0.8
+xwininfo -id "$DLG" 2>/dev/null | grep -q "IsViewable" && win_fail "Cancel did not close the editor"
+xdotool windowactivate --sync "$OTHER_WIN" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
+wait "$OTHER_PID" 2>/dev/null || true
+xdotool windowactivate --sync "$TARGET_WIN" 2>/dev/null || xdotool windowfocus --sync "$TARGET_WIN"
+sleep 0.5
+xdotool key --clearmodifiers F1
+wait_title "  Running... Press F2 to stop" 5 || win_fail "F1 no longer starts a run after Cancel (caption \"$(title)\")"
+xdotool key --clearmodifiers F2
+wait_title "$WIN_TITLE" 5 || win_fail "F2 no longer stops the run after Cancel"
+stop_app
+echo "editor: the defaults, held by another copy, were refused with a message; Cancel kept F1/F2"
 
 echo "PASS windows_hotkeys ($(($(date +%s) - T_START)) s)"

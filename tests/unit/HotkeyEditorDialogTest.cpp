@@ -176,6 +176,24 @@ TEST_F(HotkeyEditorDialogTest, ModesKeptByOkAndResetByDefaults) {
   EXPECT_EQ(f->FStartHK.Vk, 0x53u);
 }
 
+TEST_F(HotkeyEditorDialogTest, RunningCaptionNamesTheKeyThatEndsTheRun) {
+  struct Case {
+    THotkeyData stop;
+    bool toggle;
+    const char* want;
+  } cases[] = {
+      {{0x58, kModControl | kModShift}, false, "Shift+Ctrl+X"},
+      {{0x58, kModControl | kModShift}, true, "Shift+Ctrl+X"},
+      {{0, 0}, true, "Shift+Ctrl+S"},  // the start hotkey is the way out
+      {{0, 0}, false, "(none)"},
+  };
+  for (const Case& c : cases) {
+    f->FStpHK = c.stop;
+    f->FHotkeyModes.toggle = c.toggle;
+    EXPECT_EQ(f->RunStopHotkeyText(), c.want);
+  }
+}
+
 TEST_F(HotkeyEditorDialogTest, NotOpenedDuringARun) {
   f->StartRun();
   ASSERT_TRUE(f->FRunning);

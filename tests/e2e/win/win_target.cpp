@@ -31,6 +31,12 @@ LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       std::fflush(g_log);
       return 0;
     }
+    case WM_XBUTTONDOWN: {
+      // A side button is a hotkey in some tests: its press must never arrive here.
+      std::fprintf(g_log, "X %d %.3f\n", static_cast<int>(HIWORD(wp)), ElapsedMs());
+      std::fflush(g_log);
+      return TRUE;
+    }
     case WM_CHAR:
       if (g_keys && wp >= 0x20 && wp < 0x7F) {
         std::fprintf(g_keys, "%c\n", static_cast<char>(wp));
