@@ -158,11 +158,7 @@ class FakeWidgetFactory : public ui::WidgetFactory {
     return Placed<FakeControlPeer>({0, 0, 0, h});
   }
   std::unique_ptr<ui::ButtonPeer> CreateButton(ui::Button& owner, ui::Container&, ui::Rect r) override {
-    auto p = Placed<FakeButtonPeer>(r);
-    p->owner = &owner;
-    p->list = &buttons;
-    buttons.push_back(p.get());
-    return p;
+    return Kept<FakeButtonPeer>(r, owner, buttons);
   }
   std::unique_ptr<ui::CheckPeer> CreateCheckBox(ui::CheckBox&, ui::Container&, ui::Rect r) override {
     return Placed<FakeCheckPeer>(r);
@@ -189,11 +185,7 @@ class FakeWidgetFactory : public ui::WidgetFactory {
     return Placed<FakeControlPeer>(r);
   }
   std::unique_ptr<ui::HotkeyFieldPeer> CreateHotkeyField(ui::HotkeyField& owner, ui::Container&, ui::Rect r) override {
-    auto p = Placed<FakeHotkeyFieldPeer>(r);
-    p->owner = &owner;
-    p->list = &hotkeyFields;
-    hotkeyFields.push_back(p.get());
-    return p;
+    return Kept<FakeHotkeyFieldPeer>(r, owner, hotkeyFields);
   }
   std::unique_ptr<ui::TimerPeer> CreateTimer(ui::Timer& owner) override { return clock_.MakeTimerPeer(owner); }
   std::unique_ptr<ui::TrayIconPeer> CreateTrayIcon(ui::TrayIcon&) override {
@@ -208,6 +200,15 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   }
 
  private:
+  // A peer that knows its control and stays in `list` while it lives.
+  template <typename T, typename Owner>
+  std::unique_ptr<T> Kept(ui::Rect r, Owner& owner, std::vector<T*>& list) {
+    auto p = Placed<T>(r);
+    p->owner = &owner;
+    p->list = &list;
+    list.push_back(p.get());
+    return p;
+  }
   template <typename T>
   std::unique_ptr<T> Placed(ui::Rect r) {
     auto p = std::make_unique<T>();
