@@ -28,16 +28,6 @@ const CommandInfo& Info(ControlCommand command) {
   return kCommands[0];
 }
 
-// The pick-point action belongs to the main window; a build whose window lacks it still
-// answers the command, saying so.
-template <class Form>
-constexpr bool kCanPick = requires(Form& form) { form.PickPointAtCursor(); };
-
-template <class Form>
-void PickPoint(Form& form) {
-  if constexpr (kCanPick<Form>) form.PickPointAtCursor();
-}
-
 }  // namespace
 
 std::string ControlName(ControlCommand command) { return Info(command).name; }
@@ -127,7 +117,6 @@ ControlDecision DecideControl(ControlCommand command, const ControlState& s) {
       if (s.waitingForRecordStart) return {ControlAction::StartRecordingNow, true, "Recording started."};
       return {ControlAction::BeginRecording, true, "Recording starts after the countdown."};
     case ControlCommand::Pick:
-      if (!s.pickAvailable) return {ControlAction::None, false, "Picking a point is not available in this version."};
       if (recorderBusy) return busyRecording;
       if (s.running) return busyRunning;
       return {ControlAction::PickPoint, true, "Point taken from the cursor."};
@@ -147,7 +136,6 @@ void AnswerControlCommand(ControlCommand command, const std::function<void(bool,
   state.waitingForRecordStart = form->FWaitingForRecordStart;
   state.macrosMode = form->rbMacros.Checked();
   state.macroSelected = form->GetSelectedMacro() != nullptr;
-  state.pickAvailable = kCanPick<TFrmMain>;
   const ControlDecision decision = DecideControl(command, state);
   sendReply(decision.done, TranslateText(decision.reply));
   ui::Guarded([form, &decision] {
@@ -172,7 +160,7 @@ void AnswerControlCommand(ControlCommand command, const std::function<void(bool,
         form->StartRecording();
         break;
       case ControlAction::PickPoint:
-        PickPoint(*form);
+        form->PickPointAtCursor();
         break;
     }
   });

@@ -38,7 +38,6 @@ struct ControlState {
   bool waitingForRecordStart = false;  // the recording countdown or its ready state
   bool macrosMode = false;             // "Macros:" is the target
   bool macroSelected = false;
-  bool pickAvailable = false;          // the window can take the point under the cursor
 };
 
 enum class ControlAction { None, StartRun, StopRun, StopRecording, BeginRecording, StartRecordingNow, PickPoint };

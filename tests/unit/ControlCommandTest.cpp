@@ -36,10 +36,6 @@ ControlState MacrosSelected() {
   s.macroSelected = true;
   return s;
 }
-ControlState WithPick(ControlState s) {
-  s.pickAvailable = true;
-  return s;
-}
 
 }  // namespace
 
@@ -72,10 +68,9 @@ TEST(ControlCommand, EachCommandInEachState) {
       {"record in the countdown", ControlCommand::Record, Countdown(), ControlAction::StartRecordingNow, true},
       {"record twice", ControlCommand::Record, Recording(), ControlAction::None, false},
       {"record while running", ControlCommand::Record, Running(), ControlAction::None, false},
-      {"pick without the feature", ControlCommand::Pick, Idle(), ControlAction::None, false},
-      {"pick idle", ControlCommand::Pick, WithPick(Idle()), ControlAction::PickPoint, true},
-      {"pick while running", ControlCommand::Pick, WithPick(Running()), ControlAction::None, false},
-      {"pick while recording", ControlCommand::Pick, WithPick(Recording()), ControlAction::None, false},
+      {"pick idle", ControlCommand::Pick, Idle(), ControlAction::PickPoint, true},
+      {"pick while running", ControlCommand::Pick, Running(), ControlAction::None, false},
+      {"pick while recording", ControlCommand::Pick, Recording(), ControlAction::None, false},
   };
   for (const Case& c : cases) {
     const app::ControlDecision d = app::DecideControl(c.command, c.state);
