@@ -114,20 +114,15 @@ void THotkeyEditorDialog::FieldKey(EditorField, std::uint32_t vk, std::uint32_t 
   // After Esc the focused field no longer listens: keys are then ignored until the user
   // clicks a field or tabs to one, and a second Esc is the dialog's Cancel.
   switch (editor_.KeyPressed(vk, modifiers)) {
-    case EditorKey::Captured: {
-      ShowValues();
-      const auto next = editor_.Listening();
-      if (next) edtKeys[static_cast<int>(*next)]->SetFocus();
+    case EditorKey::Captured:
+    case EditorKey::MovedOn:
+      ShowListening();
       break;
-    }
     case EditorKey::ListeningEnded:
       ShowValues();
       break;
     case EditorKey::Accept:
       OkClick();
-      break;
-    case EditorKey::MovedOn:
-      ShowValues();
       break;
     case EditorKey::Ignored:
       // Esc with no field listening is the dialog's own Esc: Cancel.
@@ -137,11 +132,15 @@ void THotkeyEditorDialog::FieldKey(EditorField, std::uint32_t vk, std::uint32_t 
 }
 
 void THotkeyEditorDialog::FieldButton(EditorField field, std::uint32_t vk, std::uint32_t modifiers) {
-  const bool captured = editor_.ButtonPressed(field, vk, modifiers);
+  if (editor_.ButtonPressed(field, vk, modifiers))
+    ShowListening();
+  else
+    ShowValues();
+}
+
+void THotkeyEditorDialog::ShowListening() {
   ShowValues();
-  if (!captured) return;
-  const auto next = editor_.Listening();
-  if (next) edtKeys[static_cast<int>(*next)]->SetFocus();
+  if (const auto next = editor_.Listening()) edtKeys[static_cast<int>(*next)]->SetFocus();
 }
 
 void THotkeyEditorDialog::ClearClick(EditorField field) {

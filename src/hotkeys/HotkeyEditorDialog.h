@@ -50,6 +50,8 @@ class THotkeyEditorDialog {
 
  private:
   void ShowValues();
+  // The values shown and the focus on the field that listens now.
+  void ShowListening();
   void Finish(bool accepted);
 
   app::Services& services_;
