@@ -68,6 +68,7 @@ TFrmMain::TFrmMain(app::Services& services)
       chkMinimizeToTrayOnStart(grpSafety, {16, 30, 265, 17}, "Minimize to tray when starting"),
       chkTopMost(grpSafety, {16, 60, 249, 17}, "Always on top"),
       lblHotkeys(Form, {10, 509, 0, 0}, ""),
+      btnOptions(Form, {10, 531, 119, 25}, "Options..."),
       btnLang(Form, {253, 531, 54, 25}, "en"),
       Button1(Form, {435, 531, 119, 25}, "About..."),
       Panel1(Form, 23),
@@ -78,6 +79,7 @@ TFrmMain::TFrmMain(app::Services& services)
       TimerCorner(services.widgets, kCornerPollMs),
       TrayIcon1(services.widgets),
       PopupMenuLang(services.widgets),
+      PopupMenuTray(services.widgets),
       svc_(services) {
   // Seeded once, from a high-resolution clock, for the jitter draw.
   jitterRng_.seed(static_cast<std::uint32_t>(services.clock.HighResolutionNow() ^
@@ -103,6 +105,9 @@ TFrmMain::TFrmMain(app::Services& services)
   rbRepeatCount.OnClick = [this] { rbRepeatCountClick(); };
   chkMinimizeToTrayOnStart.OnClick = [this] { chkMinimizeToTrayOnStartClick(); };
   chkTopMost.OnClick = [this] { chkTopMostClick(); };
+  btnOptions.OnClick = [this] { btnOptionsClick(); };
+  edtCoordX.OnDoubleClick = [this] { StartPointPick(); };
+  edtCoordY.OnDoubleClick = [this] { StartPointPick(); };
   btnLang.OnClick = [this] { btnLangClick(); };
   Button1.OnClick = [this] { Button1Click(); };
   Label2.OnClick = [this] { Label2Click(); };
@@ -113,6 +118,8 @@ TFrmMain::TFrmMain(app::Services& services)
   TimerDelay.OnTimer = [this] { TimerDelayTimer(); };
   TimerCorner.OnTimer = [this] { TimerCornerTimer(); };
   TrayIcon1.OnClick = [this] { TrayIcon1Click(); };
+  TrayIcon1.OnContextMenu = [this](ui::Point at) { TrayIcon1ContextMenu(at); };
+  PopupMenuTray.OnItemClick = [this](int index) { PopupMenuTrayClick(index); };
   PopupMenuLang.OnItemClick = [this](int index) { MItemClick(index); };
   Form.OnCloseQuery = [this] { FormCloseQuery(); };
   svc_.hotkeys.SetHandler([this](int id) { ui::Guarded([this, id] { WndProcHotkey(id); }); });
@@ -206,6 +213,7 @@ void TFrmMain::FormCloseQuery() {
 
 void TFrmMain::FormDestroy() {
   g_mainForm = nullptr;
+  EndPointPick();
   RemoveMouseHook();
   UnregisterHotkeys();
   // The lists are freed with the window even when saving fails.

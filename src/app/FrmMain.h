@@ -9,6 +9,7 @@
 
 #include "app/Services.h"
 #include "clicker/CornerRule.h"
+#include "clicker/PointPick.h"
 #include "hotkeys/HotkeyData.h"
 #include "hotkeys/HotkeyEditor.h"
 #include "hotkeys/HotkeyModes.h"
@@ -72,6 +73,7 @@ class TFrmMain {
   ui::CheckBox chkMinimizeToTrayOnStart;
   ui::CheckBox chkTopMost;
   ui::Label lblHotkeys;
+  ui::Button btnOptions;
   ui::Button btnLang;
   ui::Button Button1;
   ui::Panel Panel1;
@@ -82,6 +84,7 @@ class TFrmMain {
   ui::Timer TimerCorner;
   ui::TrayIcon TrayIcon1;
   ui::PopupMenu PopupMenuLang;
+  ui::PopupMenu PopupMenuTray;
 
   // ---- start-up and main window ----
   void FormCreate();
@@ -126,6 +129,20 @@ class TFrmMain {
   void UpdateCornerWatch();
   void TimerCornerTimer();
   void StopForCorner();
+  // The options dialog; OK applies at once. Not while a run, a countdown or a recording is on.
+  void btnOptionsClick();
+  // A dialog of the program is open, or a point is being picked: a hotkey or a tray command
+  // then waits, since it would act behind the user's back.
+  bool Busy() const { return FOptionsOpen || FHotkeyEditorListening || FPicking; }
+  // The tray icon's menu: Start, Stop, Show window, Options..., Exit.
+  void TrayIcon1ContextMenu(ui::Point screen);
+  void PopupMenuTrayClick(int index);
+  // Picking the target with the mouse (a double click on a coordinate field).
+  void StartPointPick();
+  void PointPickInput(const platform::PickInput& input);
+  void EndPointPick();
+  // A point taken by either kind of pick becomes the coordinates target.
+  void UsePickedPoint(ui::Point p);
 
   // ---- mouse input synthesis ----
   void MoveMouseTo(int AX, int AY);
@@ -241,6 +258,9 @@ class TFrmMain {
   int FSpeed = 100;
   ui::Rect FRunDesk;  // the virtual desktop, read when a run starts
   clicker::CornerRule FCornerRule{ui::Rect{}};
+  bool FOptionsOpen = false;
+  bool FPicking = false;
+  clicker::PointPick FPointPick;
 
  private:
   void ApplyTargetMode(int mode);

@@ -6,6 +6,7 @@
 #include "platform/Http.h"
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
+#include "platform/PointPicker.h"
 #include "platform/Screen.h"
 #include "platform/System.h"
 #include "platform/UpdatePackage.h"
@@ -32,6 +33,7 @@ struct Services {
   platform::HttpClientFactory& http;
   platform::UpdatePackage& updatePackage;
   platform::Crypto& crypto;
+  platform::PointPicker& picker;
 };
 
 }  // namespace app

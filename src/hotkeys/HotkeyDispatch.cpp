@@ -70,7 +70,8 @@ std::string TFrmMain::HotkeyCaption() {
 
 hotkeys::WindowState TFrmMain::HotkeyWindowState() const {
   using hotkeys::WindowState;
-  if (FHotkeyEditorListening) return WindowState::EditorListening;
+  // A dialog of the program, or a pick, has the user's attention: no hotkey acts behind it.
+  if (Busy()) return WindowState::EditorListening;
   if (FRecording) return WindowState::Recording;
   if (FWaitingForRecordStart) return WindowState::RecordCountdown;
   if (FRunning) return rbMacros.Checked() ? WindowState::Playing : WindowState::Running;
@@ -126,17 +127,13 @@ void TFrmMain::WndProcHotkeyRelease(int id) {
 
 void TFrmMain::PickPointAtCursor() {
   ui::Point p{};
-  if (!svc_.screen.CursorPos(p)) return;
-  edtCoordX.SetValue(p.x);
-  edtCoordY.SetValue(p.y);
-  rbCoordinates.SetChecked(true);
-  SetStatus(i18n::FormatText(TranslateText("Point picked: %s, %s"),
-                             {std::to_string(p.x), std::to_string(p.y)}));
+  if (svc_.screen.CursorPos(p)) UsePickedPoint(p);
 }
 
 void TFrmMain::OpenHotkeyEditor() {
   // The hotkeys are off while the dialog is open, so a run would have no hotkey to stop it.
-  if (FRunning || FRecording || FWaitingForRecordStart) return;
+  // Reached from the options dialog too, so only the editor itself and a pick keep it shut.
+  if (FRunning || FRecording || FWaitingForRecordStart || FHotkeyEditorListening || FPicking) return;
   hotkeys::THotkeyEditorDialog dialog(
       svc_, CurrentHotkeys(), [this](std::uint32_t vk) { return svc_.hotkeys.KeyName(vk); },
       [this](const hotkeys::HotkeySet& set) {

@@ -59,6 +59,8 @@ void TFrmMain::TranslateInterface() {
   GroupBox1.SetCaption(TranslateText("Target"));
   rbCurrentCursorPosition.SetCaption(TranslateText("Cursor position"));
   rbCoordinates.SetCaption(TranslateText("Coordinates:"));
+  edtCoordX.SetHint(TranslateText("Double-click to pick the point on the screen"));
+  edtCoordY.SetHint(TranslateText("Double-click to pick the point on the screen"));
   rbMacros.SetCaption(TranslateText("Macros:"));
   btnCreateMacros.SetCaption(TranslateText("Create"));
   bRemove.SetCaption(TranslateText("Remove"));
@@ -81,6 +83,7 @@ void TFrmMain::TranslateInterface() {
   grpSafety.SetCaption(TranslateText("Additional"));
   chkMinimizeToTrayOnStart.SetCaption(TranslateText("Minimize to tray when starting"));
   chkTopMost.SetCaption(TranslateText("Always on top"));
+  btnOptions.SetCaption(TranslateText("Options..."));
   Button1.SetCaption(TranslateText("About..."));
   lblHotkeys.SetCaption(HotkeyCaption());
   lblHotkeys.SetHint(TranslateText("Click to change the hotkeys"));

@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -17,8 +18,9 @@ namespace {
 
 class SpinBox : public QSpinBox {
  public:
-  explicit SpinBox(QWidget* parent) : QSpinBox(parent) {}
+  explicit SpinBox(QWidget* parent) : QSpinBox(parent) { lineEdit()->installEventFilter(this); }
   std::function<void(const QString& typed)> onLeft;
+  std::function<void()> onDoubleClick;
   QLineEdit* edit() const { return lineEdit(); }
 
   // Any text may be typed, as into a plain edit field: whoever reads the field gets the
@@ -48,6 +50,16 @@ class SpinBox : public QSpinBox {
     if (v < maximum()) on |= StepUpEnabled;
     if (v > minimum()) on |= StepDownEnabled;
     return on;
+  }
+
+  // The text lies in the spin box's line edit, which gets the mouse first.
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched == lineEdit() && e->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && onDoubleClick) {
+      onDoubleClick();
+      return true;
+    }
+    return QSpinBox::eventFilter(watched, e);
   }
 
   void keyPressEvent(QKeyEvent* e) override {
@@ -89,6 +101,7 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
       // Show what the kit settled on, whatever Qt corrected meanwhile.
       setText(owner.Text());
     };
+    w()->onDoubleClick = [&owner] { owner.UserDoubleClicked(); };
   }
   void setCaption(const std::string&) override {}
   void setText(const std::string& text) override {
@@ -103,6 +116,7 @@ class SpinEditPeer : public WidgetPeer<SpinBox, ui::SpinEditPeer> {
     QSignalBlocker block(w()), blockEdit(w()->edit());
     w()->setRange(minValue, maxValue);
   }
+  void setHint(const std::string& hint) override { w()->setToolTip(Q(hint)); }
 };
 
 }  // namespace

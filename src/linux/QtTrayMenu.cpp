@@ -3,6 +3,7 @@
 #include "linux/QtWidgetPeer.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QIcon>
 #include <QList>
 #include <QMenu>
@@ -18,8 +19,14 @@ class TrayPeer : public ui::TrayIconPeer {
     tray_.setIcon(QIcon(Picture("icon")));
     QObject::connect(&tray_, &QSystemTrayIcon::activated, &tray_,
                      [&owner](QSystemTrayIcon::ActivationReason reason) {
-                       if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                       if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
                          owner.UserClicked();
+                       } else if (reason == QSystemTrayIcon::Context) {
+                         // The menu opens where the pointer is, as the tray's own menus do.
+                         const QPoint at = QCursor::pos();
+                         const qreal r = qApp->devicePixelRatio();
+                         owner.UserAskedForMenu({ToPhysical(at.x(), r), ToPhysical(at.y(), r)});
+                       }
                      });
   }
   void setHint(const std::string& text) override { tray_.setToolTip(Q(text)); }
@@ -40,8 +47,9 @@ class MenuPeer : public ui::PopupMenuPeer {
     for (const auto& item : items_) {
       // Shown as written: a literal '&' is not an access-key marker here.
       QAction* a = menu.addAction(Q(item.caption).replace("&", "&&"));
-      a->setCheckable(true);
-      a->setChecked(item.checked);
+      a->setCheckable(item.checkable);
+      a->setChecked(item.checkable && item.checked);
+      a->setEnabled(item.enabled);
       actions.append(a);
     }
     const qreal r = qApp->devicePixelRatio();

@@ -20,6 +20,7 @@
 #include "platform/MouseHook.h"
 #include "clicker/MonitorLayout.h"
 #include "platform/MouseInput.h"
+#include "platform/PointPicker.h"
 #include "platform/Screen.h"
 #include "ui/Geometry.h"
 
@@ -227,6 +228,30 @@ class X11MouseHook : public platform::MouseHook {
   bool wakePosted_ = false;
   std::uint64_t postGeneration_ = 0;
   std::vector<Event> queue_;
+};
+
+// The pick of a point: an active grab of the pointer (with a crosshair) and of the
+// keyboard on the control connection, so that the deciding click and Esc reach only us.
+class X11PointPicker : public platform::PointPicker {
+ public:
+  X11PointPicker(Display* dpy, ControlEvents& events, X11Screen& screen, QObject& context);
+  ~X11PointPicker() override;
+  bool Begin(std::function<void(const platform::PickInput&)> onInput) override;
+  void End() override;
+
+ private:
+  void OnEvent(XEvent& ev);
+  void Release();
+
+  Display* dpy_;
+  X11Screen& screen_;
+  QObject& context_;
+  Cursor crosshair_ = 0;
+  bool grabbed_ = false;
+  bool picking_ = false;
+  unsigned awaitedRelease_ = 0;  // the button whose press was taken, until it comes up
+  std::function<void(const platform::PickInput&)> onInput_;
+  std::unique_ptr<QTimer> letGo_;
 };
 
 }  // namespace linuxdesktop

@@ -356,6 +356,7 @@ struct X11Platform::Parts {
   std::unique_ptr<X11Mouse> mouse;
   std::unique_ptr<X11Hotkeys> hotkeys;
   std::unique_ptr<X11MouseHook> hook;
+  std::unique_ptr<X11PointPicker> picker;
 };
 
 std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
@@ -404,6 +405,8 @@ std::unique_ptr<X11Platform> X11Platform::Open(std::string& error) {
   parts->hotkeys = std::make_unique<X11Hotkeys>(parts->events.get(), parts->context);
   parts->hook = std::make_unique<X11MouseHook>(parts->control.get(), haveRecord, parts->context,
                                                   *parts->buttons, *parts->screen);
+  parts->picker = std::make_unique<X11PointPicker>(parts->control.get(), *parts->controlEvents, *parts->screen,
+                                                   parts->context);
   return std::unique_ptr<X11Platform>(new X11Platform(std::move(parts)));
 }
 
@@ -411,6 +414,7 @@ X11Platform::X11Platform(std::unique_ptr<Parts> parts) : parts_(std::move(parts)
 
 X11Platform::~X11Platform() {
   // The hook and the grabs use the connections: they go first.
+  parts_->picker.reset();
   parts_->hook.reset();
   parts_->hotkeys.reset();
   parts_->mouse.reset();
@@ -423,5 +427,6 @@ platform::MouseInputSink& X11Platform::Mouse() { return *parts_->mouse; }
 platform::Screen& X11Platform::Screen() { return *parts_->screen; }
 platform::HotkeyRegistrar& X11Platform::Hotkeys() { return *parts_->hotkeys; }
 platform::MouseHook& X11Platform::Hook() { return *parts_->hook; }
+platform::PointPicker& X11Platform::Picker() { return *parts_->picker; }
 
 }  // namespace linuxdesktop

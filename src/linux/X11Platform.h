@@ -6,6 +6,7 @@
 #include "platform/Hotkeys.h"
 #include "platform/MouseHook.h"
 #include "platform/MouseInput.h"
+#include "platform/PointPicker.h"
 #include "platform/Screen.h"
 #include "ui/Geometry.h"
 
@@ -28,6 +29,7 @@ class X11Platform {
   platform::Screen& Screen();
   platform::HotkeyRegistrar& Hotkeys();
   platform::MouseHook& Hook();
+  platform::PointPicker& Picker();
 
   struct Parts;
 

@@ -226,6 +226,7 @@ int main(int argc, char** argv) {
                          .profile = profile,
                          .http = *http,
                          .updatePackage = updatePackage,
-                         .crypto = crypto};
+                         .crypto = crypto,
+                         .picker = x11->Picker()};
   return app::RunApplication(services, [&app] { app.exec(); });
 }

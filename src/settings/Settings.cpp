@@ -6,6 +6,7 @@
 
 #include "app/FrmMain.h"
 #include "base/ClickChoices.h"
+#include "clicker/DiscPoint.h"
 #include "clicker/IntervalDraw.h"
 #include "i18n/Format.h"
 #include "i18n/Translation.h"
@@ -26,8 +27,6 @@ struct SettingKey {
   void (*apply)(TFrmMain&, int);
   int (*saved)(TFrmMain&);
 };
-
-constexpr int kMaxRadius = 500;
 
 int Bool(bool b) { return b ? 1 : 0; }
 // Hotkey values travel as the signed decimal text of their 32 bits: -1 is 4294967295.
@@ -138,7 +137,7 @@ const SettingKey kSettingKeys[] = {
     // The options come last, in keys an older copy passes over. Numbers out of range
     // are held to the nearer end, as the spin fields do; an unknown mode is left alone.
     {"Coords", "radius", [](TFrmMain& f) { return f.FRadius; },
-     [](TFrmMain& f, int v) { f.FRadius = std::clamp(v, 0, kMaxRadius); }, [](TFrmMain& f) { return f.FRadius; }},
+     [](TFrmMain& f, int v) { f.FRadius = std::clamp(v, 0, clicker::kMaxRadius); }, [](TFrmMain& f) { return f.FRadius; }},
     {"Interval", "jitterMode", [](TFrmMain& f) { return f.FJitterMode; },
      [](TFrmMain& f, int v) {
        if (v >= 0 && v < clicker::kJitterModeCount) f.FJitterMode = v;

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "base/TextCase.h"
 #include "ui/Guard.h"
@@ -140,6 +141,12 @@ void SpinEdit::SetText(const std::string& text) {
 
 void SpinEdit::UserLeft() {
   Guarded([this] { SetValue(Value()); });
+}
+
+void SpinEdit::UserDoubleClicked() {
+  Guarded([this] {
+    if (Enabled() && OnDoubleClick) OnDoubleClick();
+  });
 }
 
 // ---- combo box ----
@@ -346,11 +353,22 @@ void TrayIcon::UserClicked() {
   });
 }
 
+void TrayIcon::UserAskedForMenu(Point screen) {
+  Guarded([this, screen] {
+    if (OnContextMenu) OnContextMenu(screen);
+  });
+}
+
 PopupMenu::PopupMenu(WidgetFactory& factory) : peer_(factory.CreatePopupMenu(*this)) {}
 PopupMenu::~PopupMenu() = default;
 
 void PopupMenu::Add(const MenuItem& item) {
   items_.push_back(item);
+  peer_->setItems(items_);
+}
+
+void PopupMenu::SetItems(std::vector<MenuItem> items) {
+  items_ = std::move(items);
   peer_->setItems(items_);
 }
 
@@ -362,7 +380,9 @@ void PopupMenu::SetChecked(int index, bool on) {
 
 void PopupMenu::UserChose(int index) {
   Guarded([this, index] {
-    if (index >= 0 && index < static_cast<int>(items_.size()) && OnItemClick) OnItemClick(index);
+    if (index >= 0 && index < static_cast<int>(items_.size()) && items_[static_cast<size_t>(index)].enabled &&
+        OnItemClick)
+      OnItemClick(index);
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ui/Container.h"
@@ -10,6 +11,8 @@ class SpinEditPeer : public virtual ControlPeer {
  public:
   virtual void setText(const std::string& text) = 0;
   virtual void setRange(int minValue, int maxValue) = 0;
+  // A tool tip over the field (empty: none).
+  virtual void setHint(const std::string& hint) = 0;
 };
 
 // An integer field with a range. Whoever reads it gets the number in its text, kept in
@@ -22,9 +25,12 @@ class SpinEdit : public Control {
   void SetValue(int v);
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text);
+  void SetHint(const std::string& hint) { peer_->setHint(hint); }
+  std::function<void()> OnDoubleClick;
 
   void UserTyped(const std::string& text) { text_ = text; }
   void UserLeft();
+  void UserDoubleClicked();
 
   // The whole-number reading of a field's text, clamped to min..max; min when it is none.
   static int ParseValue(const std::string& text, int minValue, int maxValue);

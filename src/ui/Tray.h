@@ -20,7 +20,8 @@ class TrayIconPeer {
   virtual bool available() const = 0;
 };
 
-// The program's icon in the notification area; click handler only, no menu.
+// The program's icon in the notification area: a left click, and the context request
+// (right click, the menu key) with the screen point where its menu belongs.
 class TrayIcon {
  public:
   explicit TrayIcon(WidgetFactory& factory);
@@ -30,7 +31,9 @@ class TrayIcon {
   bool Visible() const { return visible_; }
   bool Available() const { return peer_->available(); }
   std::function<void()> OnClick;
+  std::function<void(Point screen)> OnContextMenu;
   void UserClicked();
+  void UserAskedForMenu(Point screen);
 
  private:
   std::unique_ptr<TrayIconPeer> peer_;
@@ -41,6 +44,9 @@ struct MenuItem {
   std::string caption;
   int tag = 0;
   bool checked = false;
+  bool enabled = true;
+  // A command rather than a choice: shown without a check mark's place.
+  bool checkable = true;
 };
 
 class PopupMenuPeer {
@@ -58,9 +64,10 @@ class PopupMenu {
   ~PopupMenu();
   const std::vector<MenuItem>& Items() const { return items_; }
   void Add(const MenuItem& item);
+  void SetItems(std::vector<MenuItem> items);
   void SetChecked(int index, bool on);
   void Popup(Point screen) { peer_->popup(screen); }
-  // Runs with the index of the chosen entry.
+  // Runs with the index of the chosen entry; a disabled entry is never chosen.
   std::function<void(int index)> OnItemClick;
   void UserChose(int index);
 

@@ -15,6 +15,32 @@
 
 namespace win32 {
 
+HoverHint::~HoverHint() {
+  if (tip_) DestroyWindow(tip_);
+}
+
+void HoverHint::Set(HWND top, HWND control, const std::string& text) {
+  text_ = win32::Utf8ToWide(text);
+  const bool on = !text_.empty();
+  if (!tip_ && on) {
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, top, nullptr, nullptr,
+                           nullptr);
+  }
+  if (!tip_) return;
+  TOOLINFOW ti{};
+  ti.cbSize = sizeof ti;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = top;
+  ti.uId = reinterpret_cast<UINT_PTR>(control);
+  ti.lpszText = text_.data();
+  if (!added_)
+    added_ = SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != FALSE;
+  else
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageW(tip_, TTM_ACTIVATE, on ? TRUE : FALSE, 0);
+}
+
 namespace {
 
 // ---- label: sizes itself to its text when asked, links react to the mouse ----
@@ -41,28 +67,7 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
   }
   void setHint(const std::string& hint) override {
     hand_ = !hint.empty();
-    hint_ = win32::Utf8ToWide(hint);
-    if (!tip_ && hand_) {
-      tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Top().Handle(), nullptr,
-                             nullptr, nullptr);
-    }
-    if (!tip_) return;
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = Top().Handle();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    ti.lpszText = hint_.data();
-    if (!toolAdded_) {
-      toolAdded_ = SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != FALSE;
-    } else {
-      SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-    SendMessageW(tip_, TTM_ACTIVATE, hand_ ? TRUE : FALSE, 0);
-  }
-  ~LabelPeerImpl() override {
-    if (tip_) DestroyWindow(tip_);
+    hint_.Set(Top().Handle(), hwnd_, hint);
   }
   void setLayout(bool alignRight, bool wordWrap) override {
     alignRight_ = alignRight;
@@ -181,9 +186,7 @@ class LabelPeerImpl : public ui::LabelPeer, public HwndPeer {
   bool link_ = false;
   COLORREF linkColour_ = 0;
   bool hand_ = false;
-  std::wstring hint_;
-  HWND tip_ = nullptr;
-  bool toolAdded_ = false;
+  HoverHint hint_;
   bool alignRight_ = false;
   bool wordWrap_ = false;
   bool tracking_ = false;

@@ -55,6 +55,7 @@ class SpinPeerImpl : public ui::SpinEditPeer, public HwndPeer {
     min_ = minValue;
     max_ = maxValue;
   }
+  void setHint(const std::string& hint) override { hint_.Set(Top().Handle(), hwnd_, hint); }
   void setEnabled(bool on) override {
     HwndPeer::setEnabled(on);
     EnableWindow(arrows_, on);
@@ -146,6 +147,10 @@ class SpinPeerImpl : public ui::SpinEditPeer, public HwndPeer {
       self->Step(GET_WHEEL_DELTA_WPARAM(wp) > 0 ? 1 : -1);
       return 0;
     }
+    if (m == WM_LBUTTONDBLCLK) {
+      self->owner_.UserDoubleClicked();
+      return 0;
+    }
     return DefSubclassProc(w, m, wp, lp);
   }
   static void RegisterArrowsClass() {
@@ -235,6 +240,7 @@ class SpinPeerImpl : public ui::SpinEditPeer, public HwndPeer {
   int min_ = 0, max_ = 0;
   int pressed_ = 0;  // +1 up, -1 down, 0 none
   bool quiet_ = false;
+  HoverHint hint_;
 };
 
 }  // namespace

@@ -11,6 +11,8 @@ namespace win32 {
 namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 0x52;
+// Posted to itself: the menu opens once the shell's notification has returned.
+constexpr UINT kOpenMenuMessage = WM_APP + 0x53;
 
 // The icon belongs to a hidden top-level window of its own: a message-only window would
 // miss the "TaskbarCreated" broadcast after Explorer restarts, when the icon must be added
@@ -73,12 +75,37 @@ class TrayPeerImpl : public ui::TrayIconPeer {
   void Add() {
     NOTIFYICONDATAW d = Data();
     added_ = Shell_NotifyIconW(NIM_ADD, &d) != FALSE;
+    // The newer notifications bring WM_CONTEXTMENU for the menu key and Shift+F10 too.
+    if (added_) {
+      d.uVersion = NOTIFYICON_VERSION;
+      Shell_NotifyIconW(NIM_SETVERSION, &d);
+    }
+  }
+  // A right click brings WM_RBUTTONUP and, from a shell that speaks the newer version,
+  // WM_CONTEXTMENU as well: both ask for the one menu.
+  void AskForMenu() {
+    if (menuOpen_ || menuPending_) return;
+    menuPending_ = PostMessageW(window_, kOpenMenuMessage, 0, 0) != FALSE;
+  }
+  void OpenMenu() {
+    menuPending_ = false;
+    POINT pt{};
+    GetCursorPos(&pt);
+    menuOpen_ = true;
+    owner_.UserAskedForMenu({pt.x, pt.y});
+    menuOpen_ = false;
   }
   static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<TrayPeerImpl*>(GetWindowLongPtrW(w, GWLP_USERDATA));
     if (self) {
       if (m == kTrayMessage) {
-        if (LOWORD(lp) == WM_LBUTTONUP) self->owner_.UserClicked();
+        const UINT what = LOWORD(lp);
+        if (what == WM_LBUTTONUP) self->owner_.UserClicked();
+        if (what == WM_RBUTTONUP || what == WM_CONTEXTMENU) self->AskForMenu();
+        return 0;
+      }
+      if (m == kOpenMenuMessage) {
+        self->OpenMenu();
         return 0;
       }
       if (m == self->taskbarCreated_ && self->visible_) {
@@ -96,6 +123,7 @@ class TrayPeerImpl : public ui::TrayIconPeer {
   UINT taskbarCreated_ = 0;
   bool visible_ = false;
   bool added_ = false;
+  bool menuOpen_ = false, menuPending_ = false;
 };
 
 class PopupMenuPeerImpl : public ui::PopupMenuPeer {
@@ -113,7 +141,10 @@ class PopupMenuPeerImpl : public ui::PopupMenuPeer {
         text.push_back(c);
         if (c == L'&') text.push_back(L'&');
       }
-      AppendMenuW(menu, MF_STRING | (items_[i].checked ? MF_CHECKED : MF_UNCHECKED),
+      const ui::MenuItem& item = items_[i];
+      AppendMenuW(menu,
+                  MF_STRING | (item.checkable && item.checked ? MF_CHECKED : MF_UNCHECKED) |
+                      (item.enabled ? MF_ENABLED : MF_GRAYED),
                   static_cast<UINT_PTR>(i + 1), text.c_str());
     }
     SetForegroundWindow(ownerWindow);

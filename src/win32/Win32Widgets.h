@@ -30,6 +30,21 @@ UINT DpiOfWindow(HWND window);
 int MetricForDpi(int index, UINT dpi);
 void AdjustRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
 
+// A tool tip over one control, made when first needed; an empty text turns it off.
+class HoverHint {
+ public:
+  HoverHint() = default;
+  HoverHint(const HoverHint&) = delete;
+  HoverHint& operator=(const HoverHint&) = delete;
+  ~HoverHint();
+  void Set(HWND top, HWND control, const std::string& text);
+
+ private:
+  std::wstring text_;
+  HWND tip_ = nullptr;
+  bool added_ = false;
+};
+
 // Every peer that owns a window handle. Peers of standard controls keep a pointer to
 // themselves in the control's GWLP_USERDATA, so that the parent container can hand them
 // the notifications it receives.

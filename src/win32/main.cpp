@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "win32/Win32Dialogs.h"
 #include "win32/Win32Services.h"
+#include "win32/Win32PointPicker.h"
 #include "win32/Win32Style.h"
 #include "win32/Win32UpdatePackage.h"
 #include "win32/WinHttp.h"
@@ -44,6 +45,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::unique_ptr<platform::HttpClientFactory> http = win32::MakeWinHttpFactory(queue);
   win32::Win32UpdatePackage updatePackage;
   win32::CngCrypto crypto;
+  win32::HookPointPicker picker;
 
   app::Services services{.widgets = widgets,
                          .dialogs = dialogs,
@@ -59,7 +61,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                          .profile = machine.Profile(),
                          .http = *http,
                          .updatePackage = updatePackage,
-                         .crypto = crypto};
+                         .crypto = crypto,
+                         .picker = picker};
   // At log-off the process ends right after WM_ENDSESSION: the close and the save run
   // inside that message.
   widgets.SetSessionEndHandler([] { app::EndSessionNow(); });

@@ -342,6 +342,28 @@ class FakeCrypto : public platform::Crypto {
   }
 };
 
+// Records the picks begun and ended; `Input` plays what the user does meanwhile.
+struct FakePointPicker : platform::PointPicker {
+  bool refuse = false;  // another program holds the pointer
+  int begins = 0, ends = 0;
+  bool active = false;
+  std::function<void(const platform::PickInput&)> onInput;
+  bool Begin(std::function<void(const platform::PickInput&)> callback) override {
+    if (refuse) return false;
+    ++begins;
+    active = true;
+    onInput = std::move(callback);
+    return true;
+  }
+  void End() override {
+    ++ends;
+    active = false;
+  }
+  void Input(platform::PickInputKind kind, int x = 0, int y = 0) {
+    if (active && onInput) onInput({kind, x, y});
+  }
+};
+
 // Every fake, wired into one Services bundle.
 struct FakePlatform {
   FakeClock clock;
@@ -358,6 +380,7 @@ struct FakePlatform {
   FakeHttpFactory http;
   FakeUpdatePackage updatePackage{shell};
   FakeCrypto crypto;
+  FakePointPicker picker;
   app::Services services = MakeServices();
   // The same services with another profile store, HTTP factory, package or crypto.
   app::Services MakeServices(platform::ProfileStore* store = nullptr, platform::HttpClientFactory* factory = nullptr,
@@ -376,7 +399,8 @@ struct FakePlatform {
                          .profile = store ? *store : profile,
                          .http = factory ? *factory : http,
                          .updatePackage = package ? *package : updatePackage,
-                         .crypto = withCrypto ? *withCrypto : crypto};
+                         .crypto = withCrypto ? *withCrypto : crypto,
+                         .picker = picker};
   }
   FakePlatform() { mouse.clock = &clock; }
 };

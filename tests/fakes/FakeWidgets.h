@@ -47,7 +47,11 @@ struct FakeWindowPeer : ui::WindowPeer, FakeControlPeer {
     if (onShowModal) onShowModal();
     modalOpen = false;
   }
-  void close() override { modalOpen = false; }
+  int closes = 0;
+  void close() override {
+    modalOpen = false;
+    ++closes;
+  }
 };
 
 // Keeps a factory's list of live peers: a peer leaves it when its control goes.
@@ -68,11 +72,14 @@ struct FakeCheckPeer : ui::CheckPeer, FakeControlPeer {
   bool checked = false;
   void setChecked(bool on) override { checked = on; }
 };
-struct FakeSpinPeer : ui::SpinEditPeer, FakeControlPeer {
+struct FakeSpinPeer : ui::SpinEditPeer, FakeControlPeer, Listed<FakeSpinPeer> {
+  ui::SpinEdit* owner = nullptr;
   std::string text;
   int min = 0, max = 0;
   void setText(const std::string& t) override { text = t; }
   void setRange(int a, int b) override { min = a; max = b; }
+  std::string hint;
+  void setHint(const std::string& h) override { hint = h; }
 };
 struct FakeListPeer : ui::ListPeer, FakeControlPeer {
   std::vector<std::string> items;
@@ -131,9 +138,11 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   FakeWindowPeer* lastWindow = nullptr;
   FakeTrayPeer* tray = nullptr;
   FakeMenuPeer* menu = nullptr;
+  std::vector<FakeMenuPeer*> menus;
   // The buttons and hotkey fields that exist now, in the order they were made.
   std::vector<FakeButtonPeer*> buttons;
   std::vector<FakeHotkeyFieldPeer*> hotkeyFields;
+  std::vector<FakeSpinPeer*> spins;
   // The last button created with this caption.
   FakeButtonPeer* ButtonCaptioned(const std::string& caption) {
     for (auto it = buttons.rbegin(); it != buttons.rend(); ++it)
@@ -166,8 +175,8 @@ class FakeWidgetFactory : public ui::WidgetFactory {
   std::unique_ptr<ui::CheckPeer> CreateRadioButton(ui::RadioButton&, ui::Container&, ui::Rect r) override {
     return Placed<FakeCheckPeer>(r);
   }
-  std::unique_ptr<ui::SpinEditPeer> CreateSpinEdit(ui::SpinEdit&, ui::Container&, ui::Rect r) override {
-    return Placed<FakeSpinPeer>(r);
+  std::unique_ptr<ui::SpinEditPeer> CreateSpinEdit(ui::SpinEdit& owner, ui::Container&, ui::Rect r) override {
+    return Kept<FakeSpinPeer>(r, owner, spins);
   }
   std::unique_ptr<ui::ListPeer> CreateComboBox(ui::ComboBox&, ui::Container&, ui::Rect r) override {
     return Placed<FakeListPeer>(r);
@@ -193,9 +202,11 @@ class FakeWidgetFactory : public ui::WidgetFactory {
     tray = p.get();
     return p;
   }
+  // `menu` is the first menu made (the main window's language menu), `menus` all of them.
   std::unique_ptr<ui::PopupMenuPeer> CreatePopupMenu(ui::PopupMenu&) override {
     auto p = std::make_unique<FakeMenuPeer>();
-    menu = p.get();
+    if (!menu) menu = p.get();
+    menus.push_back(p.get());
     return p;
   }
 
