@@ -37,7 +37,12 @@ void TFrmMain::TrayIcon1ContextMenu(ui::Point screen) {
   };
   PopupMenuTray.SetItems({entry(TranslateText("Start"), idle), entry(TranslateText("Stop"), (FRunning || recorder) && !Busy()),
                           entry(TranslateText("Show window"), true), entry(TranslateText("Options..."), idle), entry(TranslateText("Exit"), !Busy())});
+  // The run's clicks land outside the menu and would close it at once: they wait while
+  // it is open (a playback waits anyway, its loop is the one that opened the menu).
+  const bool clicking = TimerClick.Enabled();
+  TimerClick.SetEnabled(false);
   PopupMenuTray.Popup(screen);
+  if (clicking && FRunning && !TimerClick.Enabled()) ScheduleNextClick();
 }
 
 void TFrmMain::PopupMenuTrayClick(int index) {
@@ -79,7 +84,7 @@ void TFrmMain::StartPointPick() {
   FPointPick = clicker::PointPick(svc_.screen.VirtualDesktop());
   SetStatus(TranslateText("Click the point to pick. Esc or a right click cancels."));
   // Out of the way of the point, and still saying what it waits for.
-  EnterRecUi(TranslateText("Click the point to pick (Esc cancels)"));
+  EnterRecUi(TranslateText("Click the point (Esc cancels)"));
 }
 
 void TFrmMain::PointPickInput(const platform::PickInput& input) {

@@ -208,6 +208,7 @@ TEST_F(OptionsTest, TheTrayMenuOffersWhatTheRunStateAllows) {
   ChooseInTray("Start");
   EXPECT_TRUE(f->FRunning);
   f->TrayIcon1.UserAskedForMenu({0, 0});
+  EXPECT_TRUE(f->TimerClick.Enabled());  // the clicks that waited for the menu go on
   EXPECT_FALSE(Enabled("Start"));
   EXPECT_TRUE(Enabled("Stop"));
   EXPECT_FALSE(Enabled("Options..."));
