@@ -3,12 +3,14 @@
 # beside `xdotool click --repeat N --delay D` and a bare XTest loop, all measured in the same
 # run by one X client (press_counter) that stamps the presses the X server delivers.
 #
-# usage: bench/run.sh [BUILD_DIR] [--quick] [--only MS] [--runs R] [--count N] [--openbox]
+# usage: bench/run.sh [BUILD_DIR] [--quick] [--only MS] [--runs R] [--count N] [--openbox] [--options]
 # Writes bench/out/*.txt and prints a Markdown table; --quick shortens every series and
 # measures one run, --only runs the series of one interval (1, 10 or 100), --runs repeats
 # every series R times (default 10, the program started afresh each time) and reports them
 # in one row, --count sets the number of clicks of each selected series, --openbox puts a
-# window manager on the display (the program's compact window is then managed).
+# window manager on the display (the program's compact window is then managed), --options
+# adds rows of the program with the options that could cost the 1 ms rate: the corner stop,
+# and a fixed point with and without a random spread of 20 px.
 # Display: E2E_DISPLAY or BENCH_DISPLAY (default 77).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +21,7 @@ only=""
 runs=""
 count=""
 openbox=0
+options=0
 shift || true
 while [ $# -gt 0 ]; do
   case $1 in
@@ -27,6 +30,7 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift ;;
     --count) count=$2; shift ;;
     --openbox) openbox=1 ;;
+    --options) options=1 ;;
     *) echo "unknown option $1"; exit 2 ;;
   esac
   shift
@@ -73,13 +77,15 @@ measure() {
   kill "$cp"; wait "$cp" || true
 }
 
-# The program: a settings file with the interval and a repeat count, then Start.
+# The program: a settings file with the interval, a repeat count, the target mode of
+# BENCH_MODE (default 0, the cursor) and any further lines (of other sections), then Start.
 run_program() {
   local ms=$1 count=$2
+  shift 2
   local data=$work/appdata-$ms
   mkdir -p "$data/QEL Auto Clicker"
-  printf '[Target]\r\nmode=0\r\n[Interval]\r\nh=0\r\nm=0\r\ns=0\r\nms=%s\r\n[Repeat]\r\nuntilStopped=0\r\ncount=%s\r\n' \
-    "$ms" "$count" > "$data/QEL Auto Clicker/settings.ini"
+  { printf '[Target]\r\nmode=%s\r\n[Interval]\r\nh=0\r\nm=0\r\ns=0\r\nms=%s\r\n[Repeat]\r\nuntilStopped=0\r\ncount=%s\r\n' \
+    "${BENCH_MODE:-0}" "$ms" "$count"; [ $# -gt 0 ] && printf '%s\r\n' "$@"; } > "$data/QEL Auto Clicker/settings.ini"
   APPDATA=$data XDG_CONFIG_HOME=$data QEL_UPDATE_URL=http://127.0.0.1:9/ "$app" &
   local ap=$!
   local win=""
@@ -129,3 +135,22 @@ for spec in "1 $n1" "10 $n10" "100 $n100"; do
   python3 "$here/analyze.py" "$(files "${xdo[@]}")" "$ms" "xdotool --delay $ms" --errors "$out/xdotool-$ms.err"
   python3 "$here/analyze.py" "$(files "${xtest[@]}")" "$ms" "bare XTest loop, $ms ms" --errors "$out/xtest-$ms.err"
 done
+
+# The options, on the 1 ms series. The fixed point lies on the bare desktop, where the
+# pointer of the other rows waits too.
+if [ $options = 1 ] && { [ -z "$only" ] || [ "$only" = 1 ]; }; then
+  for variant in "corner stop" "fixed point" "fixed point, radius 20"; do
+    case $variant in
+      "corner stop") mode=0 lines=("[UI]" "cornerStop=1") ;;
+      "fixed point") mode=1 lines=("[Coords]" "x=1200" "y=700") ;;
+      *) mode=1 lines=("[Coords]" "x=1200" "y=700" "radius=20") ;;
+    esac
+    tag=${variant//[ ,]/_}
+    files_v=()
+    for r in $(seq "$runs"); do
+      BENCH_MODE=$mode measure "$out/program-1-$tag-$r.txt" run_program 1 "$n1" "${lines[@]}"
+      files_v+=("$out/program-1-$tag-$r.txt")
+    done
+    ( IFS=,; python3 "$here/analyze.py" "${files_v[*]}" 1 "QEL Auto Clicker, 1 ms, $variant" --last "$n1" --errors "$out/program-1-$tag.err" )
+  done
+fi
