@@ -13,7 +13,7 @@ enum TrayEntry { kTrayStart, kTrayStop, kTrayShow, kTrayOptions, kTrayExit };
 
 void TFrmMain::btnOptionsClick() {
   if (FRunning || FRecording || FWaitingForRecordStart || Busy()) return;
-  app::TOptionsDialog dialog(svc_, {FRadius, FJitterMode, FCornerStop, FSpeed}, [this] { OpenHotkeyEditor(); });
+  app::TOptionsDialog dialog(svc_, {FRadius, FJitterMode, FCornerStop, FSpeed, FRecordKeys, FRecordWheel}, [this] { OpenHotkeyEditor(); });
   FOptionsOpen = true;
   const bool accepted = dialog.Execute();
   FOptionsOpen = false;
@@ -23,6 +23,8 @@ void TFrmMain::btnOptionsClick() {
   FJitterMode = v.jitterMode;
   FCornerStop = v.cornerStop;
   FSpeed = v.speed;
+  FRecordKeys = v.recordKeys;
+  FRecordWheel = v.recordWheel;
 }
 
 void TFrmMain::TrayIcon1ContextMenu(ui::Point screen) {

@@ -14,7 +14,7 @@ namespace {
 ui::WindowSpec DialogSpec() {
   ui::WindowSpec spec;
   spec.clientWidth = 400;
-  spec.clientHeight = 196;
+  spec.clientHeight = 248;
   spec.mainWindow = false;
   return spec;
 }
@@ -28,14 +28,18 @@ TOptionsDialog::TOptionsDialog(Services& services, const OptionValues& initial, 
       lblJitterMode(Form, {12, 53, 140, 17}, ""),
       cbJitterMode(Form, {156, 50, 232, 23}),
       chkCornerStop(Form, {12, 86, 376, 20}, ""),
-      lblSpeed(Form, {12, 119, 280, 17}, ""),
-      seSpeed(Form, {300, 116, 88, 24}, macros::kMinSpeed, macros::kMaxSpeed, initial.speed),
-      btnHotkeys(Form, {12, 160, 110, 25}, ""),
-      btnOk(Form, {210, 160, 85, 25}, ""),
-      btnCancel(Form, {303, 160, 85, 25}, ""),
+      chkRecordKeys(Form, {12, 112, 376, 20}, ""),
+      chkRecordWheel(Form, {12, 138, 376, 20}, ""),
+      lblSpeed(Form, {12, 171, 280, 17}, ""),
+      seSpeed(Form, {300, 168, 88, 24}, macros::kMinSpeed, macros::kMaxSpeed, initial.speed),
+      btnHotkeys(Form, {12, 212, 110, 25}, ""),
+      btnOk(Form, {210, 212, 85, 25}, ""),
+      btnCancel(Form, {303, 212, 85, 25}, ""),
       values_(initial),
       openHotkeys_(std::move(openHotkeys)) {
   chkCornerStop.SetChecked(initial.cornerStop);
+  chkRecordKeys.SetChecked(initial.recordKeys);
+  chkRecordWheel.SetChecked(initial.recordWheel);
   btnHotkeys.OnClick = [this] {
     if (openHotkeys_) openHotkeys_();
   };
@@ -54,6 +58,8 @@ bool TOptionsDialog::Execute() {
   static_assert(clicker::kJitterModeCount == 3, "one entry a jitter mode");
   cbJitterMode.SetItemIndex(values_.jitterMode);
   chkCornerStop.SetCaption(TranslateText("Stop when the pointer reaches a screen corner"));
+  chkRecordKeys.SetCaption(TranslateText("Record keys in macros (never the hotkeys)"));
+  chkRecordWheel.SetCaption(TranslateText("Record wheel turns in macros"));
   lblSpeed.SetCaption(TranslateText("Macro playback speed (%):"));
   btnHotkeys.SetCaption(TranslateText("Hotkeys..."));
   btnOk.SetCaption(TranslateText("OK"));
@@ -69,6 +75,8 @@ void TOptionsDialog::OkClick() {
   if (cbJitterMode.ItemIndex() >= 0) values_.jitterMode = cbJitterMode.ItemIndex();
   values_.cornerStop = chkCornerStop.Checked();
   values_.speed = seSpeed.Value();
+  values_.recordKeys = chkRecordKeys.Checked();
+  values_.recordWheel = chkRecordWheel.Checked();
   Finish(true);
 }
 

@@ -13,6 +13,8 @@ struct OptionValues {
   int jitterMode = 0;  // how the jitter is drawn (clicker/IntervalDraw.h)
   bool cornerStop = false;
   int speed = 100;  // macro playback, percent
+  bool recordKeys = false;   // a recording adds the keyboard's keys
+  bool recordWheel = false;  // ... and the wheel's notches
   bool operator==(const OptionValues&) const = default;
 };
 
@@ -32,6 +34,8 @@ class TOptionsDialog {
   ui::Label lblJitterMode;
   ui::ComboBox cbJitterMode;
   ui::CheckBox chkCornerStop;
+  ui::CheckBox chkRecordKeys;
+  ui::CheckBox chkRecordWheel;
   ui::Label lblSpeed;
   ui::SpinEdit seSpeed;
   ui::Button btnHotkeys;

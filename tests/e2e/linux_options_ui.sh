@@ -88,6 +88,7 @@ sleep 0.3
 {
   type_at "$DLG" $QEL_OPT_AT_RADIUS 30
   at "$DLG" $QEL_OPT_AT_CORNER_STOP
+  at "$DLG" $QEL_OPT_AT_RECORD_KEYS
 }
 if [ "$SHOTS" = 1 ]; then
   read -r BX BY < <(e2e_window_origin "$DLG")
@@ -114,8 +115,10 @@ viewable "$DLG" && e2e_fail "Cancel did not close the options dialog"
 stop_app
 [ "$(setting Coords radius)" = 30 ] || { cat "$SETTINGS"; e2e_fail "OK did not apply the radius"; }
 [ "$(setting UI cornerStop)" = 1 ] || e2e_fail "OK did not apply the corner stop"
+[ "$(setting Macros recordKeys)" = 1 ] || e2e_fail "OK did not apply the recording of keys"
+[ "$(setting Macros recordWheel)" = 0 ] || e2e_fail "the recording of the wheel changed without a click"
 [ "$(setting Macros speed)" = 100 ] || e2e_fail "Cancel kept the speed it should have dropped: $(setting Macros speed)"
-e2e_log "options: OK applied radius 30 and the corner stop, Cancel dropped speed 250"
+e2e_log "options: OK applied radius 30, the corner stop and recordKeys, Cancel dropped speed 250"
 
 # ---- 2. picking with the mouse
 printf '%s\r\n' "[Target]" "mode=1" "[Coords]" "x=11" "y=22" >"$SETTINGS"

@@ -67,6 +67,7 @@ open_options
 {
   dlg_type $QEL_OPT_AT_RADIUS 30
   dlg_click $QEL_OPT_AT_CORNER_STOP
+  dlg_click $QEL_OPT_AT_RECORD_KEYS
 }
 if [ "$SHOTS" = 1 ]; then
   # The client area with the frame openbox draws around it.
@@ -88,8 +89,10 @@ viewable "$DLG" && win_fail "Cancel did not close the options dialog"
 stop_app
 [ "$(setting Coords radius)" = 30 ] || { cat "$INI"; win_fail "OK did not apply the radius"; }
 [ "$(setting UI cornerStop)" = 1 ] || win_fail "OK did not apply the corner stop"
+[ "$(setting Macros recordKeys)" = 1 ] || win_fail "OK did not apply the recording of keys"
+[ "$(setting Macros recordWheel)" = 0 ] || win_fail "the recording of the wheel changed without a click"
 [ "$(setting Macros speed)" = 100 ] || win_fail "Cancel kept the speed it should have dropped: $(setting Macros speed)"
-echo "options: OK applied radius 30 and the corner stop, Cancel dropped speed 250"
+echo "options: OK applied radius 30, the corner stop and recordKeys, Cancel dropped speed 250"
 
 # ---- 2. picking with the mouse
 printf '%s\r\n' "[Target]" "mode=1" "[Coords]" "x=11" "y=22" "[UI]" "cornerStop=0" >"$INI"

@@ -140,7 +140,7 @@ TEST_F(OptionsTest, CancelAndTheCloseBoxChangeNothing) {
 }
 
 TEST_F(OptionsTest, TheDialogShowsAndReturnsEveryOption) {
-  const app::OptionValues start{12, 2, true, 50};
+  const app::OptionValues start{12, 2, true, 50, false, true};
   // The fake window takes what the user does when it is made: the dialog is made after.
   std::unique_ptr<app::TOptionsDialog> shown;
   p.widgets.whileModal = [&shown](fakes::FakeWindowPeer&) {
@@ -151,14 +151,17 @@ TEST_F(OptionsTest, TheDialogShowsAndReturnsEveryOption) {
     EXPECT_TRUE(dialog.chkCornerStop.Checked());
     EXPECT_EQ(dialog.seSpeed.Value(), 50);
     dialog.cbJitterMode.UserSelected(1);
+    EXPECT_FALSE(dialog.chkRecordKeys.Checked());
+    EXPECT_TRUE(dialog.chkRecordWheel.Checked());
     dialog.chkCornerStop.UserToggled(false);
+    dialog.chkRecordKeys.UserToggled(true);
     dialog.seSpeed.UserTyped("abc");  // not a number: the lowest speed
     dialog.btnOk.UserClicked();
   };
   shown = std::make_unique<app::TOptionsDialog>(p.services, start, nullptr);
   ASSERT_TRUE(shown->Execute());
   p.widgets.whileModal = nullptr;
-  EXPECT_EQ(shown->Values(), (app::OptionValues{12, 1, false, 25}));
+  EXPECT_EQ(shown->Values(), (app::OptionValues{12, 1, false, 25, true, true}));
   EXPECT_EQ(p.widgets.lastWindow->owner->Caption(), "Options");
 }
 
