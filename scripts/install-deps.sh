@@ -11,8 +11,10 @@ packages=(
   # Linux edition
   qt6-base-dev libx11-dev libxtst-dev libxcb-xkb-dev libxi-dev libxrandr-dev libcurl4-openssl-dev
   libssl-dev
-  # running and testing under X and Wine
-  xvfb xauth x11-utils x11-xserver-utils xdotool openbox dbus trayer imagemagick fonts-dejavu-core wine wine64
+  # running and testing under X and Wine (at-spi2-core: the accessibility bus on which
+  # tests/e2e/linux_options.sh reads the status line)
+  xvfb xauth x11-utils x11-xserver-utils xdotool openbox dbus at-spi2-core trayer imagemagick fonts-dejavu-core
+  wine wine64
   # test servers and tools
   python3 openssl ca-certificates librsvg2-bin xdg-utils bc xclip strace
   # the Unicode data from which tools/gen_upper_case_table.py makes the letter-case table

@@ -3,6 +3,8 @@
 // can count the clicks a program sends to it.
 // With XTARGET_KEYS=FILE in the environment it also takes the keyboard and writes the
 // name of every key typed into it to FILE, one a line, so a test can see where keys went.
+// With XTARGET_OVERRIDE=1 the window bypasses the window manager: no frame, exactly the
+// place asked for, so that it can cover the screen's edges and corners.
 //   xtarget TITLE OUTFILE [X Y W H]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -33,6 +35,12 @@ int main(int argc, char** argv) {
   const int screen = DefaultScreen(d);
   Window win = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, w, h, 0, BlackPixel(d, screen),
                                    0x3060A0);
+  const char* override = std::getenv("XTARGET_OVERRIDE");
+  if (override && std::strcmp(override, "1") == 0) {
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    XChangeWindowAttributes(d, win, CWOverrideRedirect, &attributes);
+  }
   XStoreName(d, win, argv[1]);
   // Keep the place asked for, whatever the window manager prefers.
   XSizeHints hints{};

@@ -3,6 +3,9 @@
 // the target started by the performance counter), one line each, at once.
 // With a keys file it also writes every character typed into it there, one a line, so a
 // test can see where keys went.
+// With WIN_TARGET_FRAMELESS=1 in the environment it has no border: a press on its outermost
+// pixels is then one in its client area too, so a target as large as the screen logs
+// presses in the screen's corners.
 //   win_target.exe <log file> <left> <top> <width> <height> [keys file]
 #include <windows.h>
 
@@ -73,7 +76,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = L"QELTarget";
   RegisterClassExW(&wc);
-  HWND w = CreateWindowExW(0, L"QELTarget", L"QEL Target", WS_POPUP | WS_BORDER | WS_VISIBLE,
+  wchar_t frameless[4] = L"";
+  const DWORD framelessLength = GetEnvironmentVariableW(L"WIN_TARGET_FRAMELESS", frameless, 4);
+  const DWORD border = framelessLength == 1 && frameless[0] == L'1' ? 0 : WS_BORDER;
+  HWND w = CreateWindowExW(0, L"QELTarget", L"QEL Target", WS_POPUP | border | WS_VISIBLE,
                            _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), nullptr,
                            nullptr, instance, nullptr);
   if (!w) return 4;
