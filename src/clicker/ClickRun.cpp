@@ -115,19 +115,22 @@ void TFrmMain::UpdateCornerWatch() {
     }
   }
   TimerCorner.SetEnabled(armed);
+  svc_.screen.WatchPointer(armed);
 }
 
 void TFrmMain::TimerCornerTimer() {
   if (!FCornerStop || !(FRunning || FRecording || FWaitingForRecordStart)) {
     TimerCorner.SetEnabled(false);
+    svc_.screen.WatchPointer(false);
     return;
   }
   ui::Point p;
-  if (svc_.screen.CursorPos(p) && FCornerRule.Hit(p)) StopForCorner();
+  if (svc_.screen.RecentCursorPos(p) && FCornerRule.Hit(p)) StopForCorner();
 }
 
 void TFrmMain::StopForCorner() {
   TimerCorner.SetEnabled(false);
+  svc_.screen.WatchPointer(false);
   if (FRecording || FWaitingForRecordStart) {
     StopRecording(TranslateText("Recording stopped: pointer in a screen corner."));
   } else if (rbMacros.Checked()) {

@@ -93,7 +93,12 @@ class ControlEvents {
 class X11Screen : public platform::Screen {
  public:
   X11Screen(Display* dpy, bool haveMonitors, ControlEvents& events);
+  ~X11Screen() override;
   bool CursorPos(ui::Point& p) override;
+  // A helper thread with a connection of its own asks the server for the pointer every
+  // few milliseconds while a watch is on; the UI thread only reads its last answer.
+  void WatchPointer(bool on) override;
+  bool RecentCursorPos(ui::Point& p) override;
   ui::Rect VirtualDesktop() override;
   ui::Rect WorkArea() override;
   // The root window's size, read from the server (never the cached DisplayWidth).
@@ -120,6 +125,13 @@ class X11Screen : public platform::Screen {
   clicker::MonitorLayout layoutCache_;
   Atom workArea_;
   Atom currentDesktop_;
+
+  std::thread watcher_;
+  std::mutex watchMutex_;
+  std::condition_variable watchWake_;
+  bool watchStop_ = false;
+  bool sampled_ = false;  // guarded by watchMutex_, with the sample
+  int sampleX_ = 0, sampleY_ = 0;
 };
 
 // The pointer's button mapping (left-handed users swap 1 and 3), cached until the server

@@ -4,6 +4,8 @@
 
 #include "linux/X11Internal.h"
 
+#include <chrono>
+
 #include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
@@ -160,6 +162,64 @@ bool X11Screen::GeometryFresh() {
     cachedAtMs_ = nowMs;
     return false;
   }
+  return true;
+}
+
+X11Screen::~X11Screen() { WatchPointer(false); }
+
+void X11Screen::WatchPointer(bool on) {
+  if (on == watcher_.joinable()) return;
+  if (!on) {
+    {
+      std::lock_guard<std::mutex> lock(watchMutex_);
+      watchStop_ = true;
+    }
+    watchWake_.notify_all();
+    watcher_.join();
+    return;
+  }
+  Display* own = XOpenDisplay(DisplayString(dpy_));
+  // Without a second connection the watch falls back on asking from the UI thread.
+  if (!own) return;
+  {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    watchStop_ = false;
+    sampled_ = false;
+  }
+  watcher_ = std::thread([this, own] {
+    // Often enough that a sample is never older than the watch's own period allows.
+    constexpr auto kSamplePeriod = std::chrono::milliseconds(5);
+    const Window root = DefaultRootWindow(own);
+    std::unique_lock<std::mutex> lock(watchMutex_);
+    while (!watchStop_) {
+      lock.unlock();
+      Window rootReturn = 0, child = 0;
+      int rx = 0, ry = 0, wx = 0, wy = 0;
+      unsigned mask = 0;
+      const bool ok = XQueryPointer(own, root, &rootReturn, &child, &rx, &ry, &wx, &wy, &mask) != 0;
+      lock.lock();
+      if (ok) {
+        sampled_ = true;
+        sampleX_ = rx;
+        sampleY_ = ry;
+      }
+      watchWake_.wait_for(lock, kSamplePeriod, [this] { return watchStop_; });
+    }
+    lock.unlock();
+    XCloseDisplay(own);
+  });
+}
+
+bool X11Screen::RecentCursorPos(ui::Point& p) {
+  if (!watcher_.joinable()) return CursorPos(p);
+  int x = 0, y = 0;
+  {
+    std::lock_guard<std::mutex> lock(watchMutex_);
+    if (!sampled_) return false;
+    x = sampleX_;
+    y = sampleY_;
+  }
+  p = Layout().FromSystem({x, y});
   return true;
 }
 

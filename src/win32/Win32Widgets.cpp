@@ -42,6 +42,9 @@ void Win32WidgetFactory::RegisterClasses() {
 }
 
 HWND Win32WidgetFactory::ModalOwner() const {
+  // A box over a modal window (the hotkey editor over the options, a message over either)
+  // belongs to that window, so that it, too, waits until the box is closed.
+  if (modal_ && IsWindowVisible(modal_)) return modal_;
   HWND m = MainHandle();
   return (m && IsWindowVisible(m)) ? m : nullptr;
 }

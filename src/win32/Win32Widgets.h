@@ -205,7 +205,8 @@ class Win32WidgetFactory : public ui::WidgetFactory {
   HWND MainHandle() const { return main_ ? main_->Handle() : nullptr; }
   void SetMain(TopWindowPeer* w) { main_ = w; }
   TopWindowPeer* Main() const { return main_; }
-  // The window that should own a modal box now: the main window when it is shown.
+  // The window that should own a modal box now: the modal window shown, else the main
+  // window when it is shown.
   HWND ModalOwner() const;
   // The window shown modally now (its keys go through the dialog manager also while a
   // handler serves the queue), else null.
