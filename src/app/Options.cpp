@@ -13,7 +13,8 @@ enum TrayEntry { kTrayStart, kTrayStop, kTrayShow, kTrayOptions, kTrayExit };
 
 void TFrmMain::btnOptionsClick() {
   if (FRunning || FRecording || FWaitingForRecordStart || Busy()) return;
-  app::TOptionsDialog dialog(svc_, {FRadius, FJitterMode, FCornerStop, FSpeed, FRecordKeys, FRecordWheel}, [this] { OpenHotkeyEditor(); });
+  app::TOptionsDialog dialog(svc_, {FRadius, FJitterMode, FCornerStop, FSpeed, FRecordKeys, FRecordWheel},
+                             [this] { OpenHotkeyEditor(); });
   FOptionsOpen = true;
   const bool accepted = dialog.Execute();
   FOptionsOpen = false;
@@ -37,8 +38,11 @@ void TFrmMain::TrayIcon1ContextMenu(ui::Point screen) {
     item.checkable = false;
     return item;
   };
-  PopupMenuTray.SetItems({entry(TranslateText("Start"), idle), entry(TranslateText("Stop"), (FRunning || recorder) && !Busy()),
-                          entry(TranslateText("Show window"), true), entry(TranslateText("Options..."), idle), entry(TranslateText("Exit"), !Busy())});
+  PopupMenuTray.SetItems({entry(TranslateText("Start"), idle),
+                          entry(TranslateText("Stop"), (FRunning || recorder) && !Busy()),
+                          entry(TranslateText("Show window"), true),
+                          entry(TranslateText("Options..."), idle),
+                          entry(TranslateText("Exit"), !Busy())});
   // The run's clicks land outside the menu and would close it at once: they wait while
   // it is open (a playback waits anyway, its loop is the one that opened the menu).
   const bool clicking = TimerClick.Enabled();
@@ -84,8 +88,8 @@ void TFrmMain::StartPointPick() {
   }
   FPicking = true;
   FPointPick = clicker::PointPick(svc_.screen.VirtualDesktop());
-  SetStatus(TranslateText("Click the point to pick. Esc or a right click cancels."));
-  // Out of the way of the point, and still saying what it waits for.
+  // Out of the way of the point, and still saying what it waits for (the compact window
+  // has no status line).
   EnterRecUi(TranslateText("Click the point (Esc cancels)"));
 }
 

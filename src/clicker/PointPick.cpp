@@ -19,7 +19,6 @@ PointPick::Step PointPick::Take(const platform::PickInput& input) {
     }
     case platform::PickInputKind::SecondaryDown:
     case platform::PickInputKind::Escape:
-    case platform::PickInputKind::Lost:
       going_ = false;
       return Step::Cancelled;
   }

@@ -6,7 +6,7 @@
 namespace clicker {
 
 // Picking the click target with the mouse: the primary button picks the point under it,
-// the secondary button or Esc gives up, and so does losing the pointer. Whatever comes
+// the secondary button or Esc gives up. Whatever comes
 // after the pick has ended is no longer the pick's business.
 class PointPick {
  public:

@@ -10,11 +10,10 @@ enum class PickInputKind {
   PrimaryDown,  // the primary button went down here; neither it nor its release reaches anyone
   SecondaryDown,
   Escape,
-  Lost,  // the system took the pointer or keyboard away (another grab, a session change)
 };
 
 struct PickInput {
-  PickInputKind kind = PickInputKind::Lost;
+  PickInputKind kind = PickInputKind::Escape;
   int x = 0;
   int y = 0;
 };

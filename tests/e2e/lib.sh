@@ -57,6 +57,20 @@ e2e_cleanup() {
   E2E_PIDS=()
 }
 
+# e2e_stop_app PID: ends the program as a session end does (SIGTERM closes the window the
+# normal way, so the settings are saved) and fails unless it ends, with 0, within 10 s.
+e2e_stop_app() {
+  kill -TERM "$1"
+  for _ in $(seq 1 100); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$1" 2>/dev/null && e2e_fail "the program did not end"
+  local rc=0
+  wait "$1" || rc=$?
+  [ $rc -eq 0 ] || e2e_fail "the program exited with $rc"
+}
+
 # e2e_use_data DIR: DIR becomes the next start's APPDATA (the data folder); sets SETTINGS
 # and MACROS to its settings file and macro folder, which is created.
 e2e_use_data() {

@@ -61,14 +61,14 @@ TARGET_WIN=$(e2e_wait_window "QEL options target" 30) || e2e_fail "the target wi
 clicks() { wc -l <"$CLICKS"; }
 # The presses after the first $1, as "button x y ms".
 since() { tail -n +$(($1 + 1)) "$CLICKS"; }
+# The presses since BASE as "X Y MS", the form the shared statistics read.
+presses() { since "$BASE" | cut -d' ' -f2-; }
 title() { e2e_window_title "$WIN"; }
 
 # settings LINE...: the settings file the next start reads, in the program's CR LF.
 settings() { printf '%s\r\n' "$@" >"$SETTINGS"; }
 # saved SECTION KEY: the value the program wrote for the key.
-saved() {
-  tr -d '\r' <"$SETTINGS" | awk -v s="[$1]" -v k="$2" '/^\[/ {in_s = ($0 == s)} in_s && index($0, k "=") == 1 {print substr($0, length(k) + 2)}'
-}
+saved() { e2e_ini_value "$SETTINGS" "$1" "$2"; }
 expect_saved() {
   [ "$(saved "$1" "$2")" = "$3" ] || { cat "$SETTINGS"; e2e_fail "at exit [$1] $2 is \"$(saved "$1" "$2")\", expected $3"; }
 }
@@ -96,18 +96,7 @@ start_app() {
   sleep 0.2
   BASE=$(clicks)
 }
-# SIGTERM closes the window as a close does: the settings are saved.
-stop_app() {
-  kill -TERM "$APP_PID"
-  for _ in $(seq 1 100); do
-    kill -0 "$APP_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end"
-  local rc=0
-  wait "$APP_PID" || rc=$?
-  [ $rc -eq 0 ] || e2e_fail "the program exited with $rc"
-}
+stop_app() { e2e_stop_app "$APP_PID"; }
 # wait_presses N SECONDS: N presses since BASE, then the caption back; no press after them.
 wait_presses() {
   for _ in $(seq 1 $(($2 * 10))); do
@@ -152,10 +141,8 @@ wait_presses 50 10
 # distinct points and the quarters of the disc that got a click: 50 draws from the disc's
 # 1257 pixels all land within 15 px of the centre with a chance of 0.56^50, and leave a
 # quarter empty with one of 4 * 0.75^50, both far below one in a million.
-read -r MAX2 DISTINCT QUARTERS OTHER < <(since "$BASE" | awk -v cx=$CX -v cy=$CY '
-  { dx = $2 - cx; dy = $3 - cy; d2 = dx * dx + dy * dy; if (d2 > max) max = d2; seen[$2 " " $3] = 1
-    q[(dx > 0) (dy > 0)] = 1; if ($1 != 1) other++ }
-  END { for (p in seen) n++; print max + 0, n, length(q), other + 0 }')
+read -r MAX2 DISTINCT QUARTERS < <(presses | e2e_disc_stats "$CX" "$CY")
+OTHER=$(since "$BASE" | awk '$1 != 1' | wc -l)
 MAXD=$(echo "scale=2; sqrt($MAX2)" | bc)
 e2e_log "1. radius 20: 50 clicks, farthest ${MAXD} px from the point, $DISTINCT distinct points, $QUARTERS quarters"
 [ "$OTHER" -eq 0 ] || e2e_fail "$OTHER of the clicks were not left clicks"
@@ -166,13 +153,7 @@ e2e_log "1. radius 20: 50 clicks, farthest ${MAXD} px from the point, $DISTINCT 
 stop_app
 expect_saved Coords radius 20
 
-# interval_stats: "count distinct min max mean within25" of the intervals between the
-# presses since BASE, in ms; within25 is the share within 100 +/- 25.
-interval_stats() {
-  since "$BASE" | awk '{ if (NR > 1) { d = $4 - p; n++; s += d; v[d] = 1; if (n == 1 || d < lo) lo = d
-                                        if (d > hi) hi = d; if (d >= 75 && d <= 125) w++ } p = $4 }
-    END { for (x in v) k++; printf "%d %d %d %d %.1f %.3f\n", n, k, lo, hi, s / n, w / n }'
-}
+interval_stats() { presses | e2e_interval_stats; }
 # Scheduling slack at the edges of 50..150. An interval is measured from press to press as
 # the server stamped them: in whole milliseconds (1 ms either way), and when Xvfb got to the
 # fake press, so a press it handled a little late lengthens its interval and shortens the

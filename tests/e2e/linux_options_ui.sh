@@ -47,17 +47,9 @@ start_app() {
   WIN=$(e2e_wait_window "$QEL_MAIN_TITLE" 30) || { cat "$TMP/app.log"; e2e_fail "the main window did not appear"; }
   sleep 0.5
 }
-stop_app() {
-  kill -TERM "$APP_PID"
-  for _ in $(seq 1 100); do
-    kill -0 "$APP_PID" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$APP_PID" 2>/dev/null && e2e_fail "the program did not end"
-  wait "$APP_PID" 2>/dev/null || true
-}
+stop_app() { e2e_stop_app "$APP_PID"; }
 at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
-setting() { tr -d '\r' <"$SETTINGS" | awk -F= -v s="[$1]" -v k="$2" '$0 == s {on = 1; next} /^\[/ {on = 0} on && $1 == k {print $2}'; }
+setting() { e2e_ini_value "$SETTINGS" "$1" "$2"; }
 # The options dialog of this copy, once shown.
 options_dialog() {
   local id

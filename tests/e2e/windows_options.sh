@@ -59,12 +59,7 @@ wait_title() { e2e_wait_title "$WIN" "$1" "$2"; }  # TEXT SECONDS
 settings() { printf '%s\r\n' "$@" >"$INI"; }
 # saved SECTION KEY: the value the program wrote (the system's profile writer keeps the
 # names' spelling but may space the lines its own way).
-saved() {
-  tr -d '\r' <"$INI" | awk -v s="[$1]" -v k="$2" '
-    /^\[/ {in_s = (tolower($0) == tolower(s))}
-    in_s { i = index($0, "="); if (i) { key = $0; sub(/ *=.*/, "", key); sub(/^ */, "", key)
-           if (tolower(key) == tolower(k)) { v = substr($0, i + 1); sub(/^ */, "", v); print v } } }'
-}
+saved() { e2e_ini_value "$INI" "$1" "$2"; }
 expect_saved() {
   [ "$(saved "$1" "$2")" = "$3" ] || { cat "$INI"; win_fail "at exit [$1] $2 is \"$(saved "$1" "$2")\", expected $3"; }
 }
@@ -117,10 +112,7 @@ wait_presses 50 10
 # that pixel, so no rounding is allowed for. 50 draws from the disc's 1257 pixels all land
 # within 15 px of the centre with a chance of 0.56^50, and leave a quarter of it empty with
 # one of 4 * 0.75^50, both far below one in a million.
-read -r MAX2 DISTINCT QUARTERS < <(since "$BASE" | awk -v cx=$CX -v cy=$CY '
-  { dx = $1 - cx; dy = $2 - cy; d2 = dx * dx + dy * dy; if (d2 > max) max = d2; seen[$1 " " $2] = 1
-    q[(dx > 0) (dy > 0)] = 1 }
-  END { for (p in seen) n++; print max + 0, n, length(q) }')
+read -r MAX2 DISTINCT QUARTERS < <(since "$BASE" | e2e_disc_stats "$CX" "$CY")
 MAXD=$(echo "scale=2; sqrt($MAX2)" | bc)
 echo "1. radius 20: 50 clicks, farthest ${MAXD} px from the point, $DISTINCT distinct points, $QUARTERS quarters"
 [ "$MAX2" -le 400 ] || win_fail "a click landed ${MAXD} px from the point, beyond the radius of 20"
@@ -130,15 +122,7 @@ echo "1. radius 20: 50 clicks, farthest ${MAXD} px from the point, $DISTINCT dis
 stop_app
 expect_saved Coords radius 20
 
-# interval_stats: "count distinct min max mean within25" of the intervals between the
-# presses since BASE, in ms; distinct counts whole ms, within25 is the share within
-# 100 +/- 25.
-interval_stats() {
-  since "$BASE" | awk '{ if (NR > 1) { d = $3 - p; n++; s += d; v[sprintf("%.0f", d)] = 1
-                                        if (n == 1 || d < lo) lo = d; if (d > hi) hi = d
-                                        if (d >= 75 && d <= 125) w++ } p = $3 }
-    END { for (x in v) k++; printf "%d %d %.1f %.1f %.1f %.3f\n", n, k, lo, hi, s / n, w / n }'
-}
+interval_stats() { since "$BASE" | e2e_interval_stats; }
 # Scheduling slack at the edges of 50..150. An interval is measured from press to press as
 # the target got them, so a press that reaches it late (Wine passes it on through its
 # server, then the target's message loop) lengthens its interval and shortens the next by

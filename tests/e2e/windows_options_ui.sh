@@ -31,7 +31,7 @@ INI=$INI_DIR/settings.ini
 mkdir -p "$INI_DIR"
 clicks() { win_clicks | wc -l; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
-setting() { tr -d '\r' <"$INI" | awk -F= -v s="[$1]" -v k="$2" '$0 == s {on = 1; next} /^\[/ {on = 0} on && $1 == k {print $2}'; }
+setting() { e2e_ini_value "$INI" "$1" "$2"; }
 # Clicks at a point of the options dialog's client area.
 dlg_click() {
   xdotool mousemove $((DX + $1)) $((DY + $2)) click 1
