@@ -109,6 +109,18 @@ e2e_start_display() {
   e2e_fail "openbox did not start on :$num"
 }
 
+# e2e_start_tray: trayer as the notification area at the bottom right of the display, its
+# log in $TMP (after e2e_tempdir).
+e2e_start_tray() {
+  trayer --edge bottom --align right --widthtype request --height 24 >"$TMP/trayer.log" 2>&1 &
+  e2e_track $!
+  for _ in $(seq 1 50); do
+    xdotool search --class trayer >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  e2e_fail "trayer did not start"
+}
+
 # e2e_wait_window NAME [SECONDS]: prints the id of the first visible window whose whole
 # name is NAME (an extended regular expression is accepted).
 e2e_wait_window() {

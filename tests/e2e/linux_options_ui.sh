@@ -25,12 +25,7 @@ export XDG_CONFIG_HOME=$TMP/config QEL_UPDATE_URL=http://127.0.0.1:9/
 e2e_use_data "$TMP/appdata"
 
 e2e_start_display "${E2E_DISPLAY:-117}" 1280x1024x24
-trayer --edge bottom --align right --widthtype request --height 24 >"$TMP/trayer.log" 2>&1 &
-e2e_track $!
-for _ in $(seq 1 50); do
-  xdotool search --class trayer >/dev/null 2>&1 && break
-  sleep 0.1
-done
+e2e_start_tray
 
 CLICKS=$TMP/clicks.txt
 "$TARGET" "QEL click target" "$CLICKS" 950 300 300 300 &

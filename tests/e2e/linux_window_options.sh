@@ -30,12 +30,7 @@ DATA="$APPDATA/QEL Auto Clicker"
 mkdir -p "$DATA" "$XDG_CONFIG_HOME"
 
 e2e_start_display "${E2E_DISPLAY:-101}" 1280x1024x24
-trayer --edge bottom --align right --widthtype request --height 24 >"$TMP/trayer.log" 2>&1 &
-e2e_track $!
-for _ in $(seq 1 50); do
-  xdotool search --class trayer >/dev/null 2>&1 && break
-  sleep 0.1
-done
+e2e_start_tray
 
 # ---- the target window, 200x200 at 20,20; the runs click at its point 100,100
 CLICKS=$TMP/clicks.txt
